@@ -1,0 +1,89 @@
+#include "core/Cycle.h"
+
+#include "display/Azimuth.h"
+#include "display/Overlays.h"
+#include "histogram/Accumulation.h"
+#include "histogram/TestSource.h"
+#include "serial/Compass.h"
+#include "serial/Reception.h"
+
+namespace sorvant {
+
+void Timer1_Timer(System& sys) {
+  sys.st.NEW_DF_MESSAGE = false;
+  sys.main.Timer1.enabled = false;
+  EXECUTIVE(sys);
+}
+
+void EXECUTIVE(System& sys) {
+  DisplayState& st = sys.st;
+  TIMERS(sys);
+  // A DF message is decoded only by the cycle that reception started for it; any other cycle
+  // before the next tick leaves it alone, so no bearing is counted twice.
+  const bool takeDf = st.dfTakenForThisCycle;
+  st.dfTakenForThisCycle = false;
+  if (st.NEW_DF_MESSAGE && takeDf) DF_IN(sys);
+  COMPASS(sys);
+  if (st.NEWAZIMUTH) AZIMUTH(sys);
+  if (st.NEWSECTOR) SUMMING(sys);
+  RANGE_RINGS(sys);
+  CURSOR(sys);
+  if (st.NEWVECTOR) VECTOR(sys);
+  sys.main.Label_TIME.caption = "TIME : " + sys.clock.timeOfDayText();
+  sys.surface.Refresh();
+  sys.main.Timer1.enabled = true;
+}
+
+void TIMERS(System& sys) {
+  DisplayState& st = sys.st;
+  MainControls& m = sys.main;
+  const double clock = sys.clock.secondsSinceMidnight();
+  const Single now = static_cast<Single>(clock);
+
+  // Midnight: the clock went backwards against the unrounded reading taken at the last midnight
+  // (or at creation). Every stamp moves back by a day, so no elapsed time changes.
+  if (clock < st.rolloverClock) {
+    st.DF_TIME -= 86400;
+    st.LAST_COM_TIME -= 86400;
+    st.DECAY_TIME -= 86400;
+    st.GPS_TIME -= 86400;
+    st.ROLLOVER = clockSeconds(clock);
+    st.rolloverClock = clock;
+  }
+
+  if (st.DF_TIMER) {
+    const Single elapsed = now - static_cast<Single>(st.DF_TIME);
+    st.DF_TIME = clockSeconds(clock);
+    st.ACQTIME += elapsed;
+    m.Label_TOTAL_TIME.caption = totalTimeCaption(st.ACQTIME);
+  }
+
+  if (st.SIMULATE_TIMER) playSimulatedBearing(sys);
+
+  if (st.COM_TIMEOUT_TIMER) {
+    const Single elapsed = now - static_cast<Single>(st.LAST_COM_TIME);
+    if (elapsed > 5) {
+      m.Frame_TOP_LEFT.visible = false;
+      m.Label_COM_TIMEOUT.visible = true;
+    } else {
+      if (st.SHOW_HIDE < 2) m.Frame_TOP_LEFT.visible = true;
+      m.Label_COM_TIMEOUT.visible = false;
+    }
+  }
+
+  if (st.DECAY_TIMER) decayStep(sys);
+
+  if (st.GPS_TIMER && m.CmdButton_ACQUIRE.caption != kAcquireOff && m.CmdButton_TEST.caption != kTestOn) {
+    if (now - static_cast<Single>(st.GPS_TIME) > 10) {
+      m.Frame_GPS_FAIL.visible = true;
+      m.Frame_GPS_SPEED.visible = false;
+    }
+  }
+}
+
+void clearSurface(System& sys) {
+  sys.surface.backColor = sys.main.backColor;
+  sys.surface.Cls();
+}
+
+}  // namespace sorvant

@@ -1,0 +1,52 @@
+#pragma once
+// The whole running system: the display state, both windows' controls, the colour table and the
+// platform. The routines of every subsystem are free functions over it.
+#include "core/Captions.h"
+#include "core/DisplayState.h"
+#include "core/Interfaces.h"
+#include "core/MainControls.h"
+#include "core/NumberText.h"
+#include "core/OptionsControls.h"
+
+namespace sorvant {
+
+struct Platform {
+  Clock& clock;
+  SerialPort& port;
+  Surface& surface;
+  WindowHost& host;
+  ColorPicker& picker;
+  Random& random;
+};
+
+struct System {
+  explicit System(const Platform& p)
+      : clock(p.clock), MSComm1(p.port), surface(p.surface), host(p.host), picker(p.picker), random(p.random) {}
+  System(const System&) = delete;
+  System& operator=(const System&) = delete;
+
+  DisplayState st;
+  MainControls main;
+  OptionsControls opt;
+  ColorTable colors;
+
+  Clock& clock;
+  SerialPort& MSComm1;
+  Surface& surface;
+  WindowHost& host;
+  ColorPicker& picker;
+  Random& random;
+
+  // The clock as the rules read it: a Single.
+  Single clockNow() const { return static_cast<Single>(clock.secondsSinceMidnight()); }
+  // The clock rounded to whole seconds, for stamps.
+  Long clockSecondsNow() const { return clockSeconds(clock.secondsSinceMidnight()); }
+  bool varOn() const { return main.CmdButton_VAR.caption == kVarOn; }
+  bool headingManual() const { return opt.CmdButton_HEADING.caption == kHeadingManual; }
+  Color color(int slot) { return opt.color(slot); }
+};
+
+// Clears the drawing surface to the window background colour.
+void clearSurface(System& sys);
+
+}  // namespace sorvant

@@ -1,0 +1,185 @@
+#include "options/OptionsCommands.h"
+
+#include <array>
+
+#include "core/Cycle.h"
+#include "display/Azimuth.h"
+#include "histogram/TestSource.h"
+
+namespace sorvant {
+namespace {
+
+void setCommLabel(System& sys) {
+  sys.main.Label_COMM.caption = sys.opt.CmdButton_COMM_PORT.tag + sys.opt.CmdButton_BAUD_RATE.tag;
+}
+
+// A port that cannot be opened: it ends closed, acquisition stops, the port button turns grey.
+void portFailed(System& sys) {
+  if (sys.MSComm1.portOpen()) sys.MSComm1.close();
+  if (sys.main.CmdButton_ACQUIRE.caption == kAcquireOn) CmdButton_ACQUIRE_Click(sys);
+  sys.opt.CmdButton_COMM_PORT.backColor = kButtonShadow;
+}
+
+void showVariation(System& sys) {
+  OptionsControls& o = sys.opt;
+  const int v = o.HEADING_CORRECTION;
+  const std::string digits = std::to_string(v < 0 ? -v : v);
+  const std::string padded = std::string(digits.size() < 3 ? 3 - digits.size() : 0, '0') + digits;
+  o.X_STRING = padded + (v >= 0 ? " WEST" : " EAST");
+  o.Label_HEADING_CORRECTION.caption = o.X_STRING;
+  sys.st.HEADING_CORRECTION = o.HEADING_CORRECTION;
+  sys.st.NEWAZIMUTH = sys.st.NEWCURSOR = sys.st.NEWRING = true;
+  AZIMUTH(sys);
+}
+
+struct FracRow {
+  const char* tagBefore;
+  const char* tag;
+  const char* caption;
+  const char* prefix;
+};
+constexpr std::array<FracRow, 10> kFracRows{{{"0.95", "0.9", "FRAC 0.90", "0.90 "},
+                                             {"0.9", "0.85", "FRAC 0.85", "0.85 "},
+                                             {"0.85", "0.8", "FRAC 0.80", "0.80 "},
+                                             {"0.8", "0.75", "FRAC 0.75", "0.75 "},
+                                             {"0.75", "0.7", "FRAC 0.70", "0.70 "},
+                                             {"0.7", "0.65", "FRAC 0.65", "0.65 "},
+                                             {"0.65", "0.6", "FRAC 0.60", "0.60 "},
+                                             {"0.6", "0.55", "FRAC 0.55", "0.55 "},
+                                             {"0.55", "0.5", "FRAC 0.50", "0.50 "},
+                                             {"0.5", "0.95", "FRAC 0.95", "0.95 "}}};
+
+struct TimeRow {
+  const char* tagBefore;
+  const char* tag;
+  const char* caption;
+};
+constexpr std::array<TimeRow, 6> kTimeRows{{{"5", "10", "@ 10 SEC"},
+                                            {"10", "15", "@ 15 SEC"},
+                                            {"15", "20", "@ 20 SEC"},
+                                            {"20", "25", "@ 25 SEC"},
+                                            {"25", "30", "@ 30 SEC"},
+                                            {"30", "5", "@  5 SEC"}}};
+
+}  // namespace
+
+void CmdButton_OPTIONS_Click(System& sys) {
+  sys.opt.visible = true;
+  sys.host.showOptions();
+  EXECUTIVE(sys);
+}
+
+void CmdButton_COMM_PORT_Click(System& sys) {
+  SerialPort& port = sys.MSComm1;
+  const bool wasOpen = port.portOpen();
+  if (wasOpen) port.close();
+  sys.opt.CmdButton_COMM_PORT.backColor = kButtonFace;
+  const int before = port.commPort();
+  if (before >= 1 && before <= 8) {
+    const int after = before == 8 ? 1 : before + 1;
+    port.setCommPort(after);
+    sys.opt.CmdButton_COMM_PORT.caption = "COMM PORT : COM " + std::to_string(after);
+    sys.opt.CmdButton_COMM_PORT.tag = "COM" + std::to_string(after) + " @ ";
+    if (!port.open()) {
+      portFailed(sys);
+      return;
+    }
+  }
+  if (!wasOpen && port.portOpen()) port.close();
+  setCommLabel(sys);
+}
+
+void CmdButton_BAUD_RATE_Click(System& sys) {
+  SerialPort& port = sys.MSComm1;
+  const bool wasOpen = port.portOpen();
+  if (wasOpen) port.close();
+  int16_t next = 4800;
+  switch (sys.opt.BAUD_RATE) {
+    case 1200: next = 2400; break;
+    case 2400: next = 4800; break;
+    case 4800: next = 9600; break;
+    case 9600: next = 1200; break;
+    default: next = 4800; break;
+  }
+  const std::string rate = std::to_string(next);
+  sys.opt.BAUD_RATE = next;
+  sys.opt.CmdButton_BAUD_RATE.caption = "BAUD RATE : " + rate;
+  port.setSettings(rate + ",n,8,1");
+  sys.opt.CmdButton_BAUD_RATE.tag = rate + " BAUD";
+  // A port that will not reopen at the new speed is handled like a failed port change.
+  if (wasOpen && !port.open()) portFailed(sys);
+  setCommLabel(sys);
+}
+
+void CmdButton_HEADING_Click(System& sys) {
+  MainControls& m = sys.main;
+  Control& hdg = m.Label_HDG;
+  if (sys.opt.CmdButton_HEADING.caption == kHeadingGps) {
+    sys.opt.CmdButton_HEADING.caption = kHeadingManual;
+    sys.st.GPS_TIMER = false;
+    m.Frame_GPS_FAIL.visible = m.Frame_GPS_SPEED.visible = false;
+    m.CmdButton_HDG_CCW.visible = m.CmdButton_HDG_CW.visible = true;
+    hdg.caption = "MAN " + rightChars(hdg.caption, 7);
+  } else {
+    sys.opt.CmdButton_HEADING.caption = kHeadingGps;
+    sys.st.GPS_TIMER = true;
+    sys.st.GPS_TIME = sys.clockSecondsNow();
+    m.Frame_GPS_FAIL.visible = m.Frame_GPS_SPEED.visible = false;
+    m.CmdButton_HDG_CCW.visible = m.CmdButton_HDG_CW.visible = false;
+    hdg.caption = "GPS " + rightChars(hdg.caption, 7);
+  }
+}
+
+void CmdButton_ERROR_UP_Click(System& sys) {
+  int v = sys.opt.HEADING_CORRECTION + 1;
+  if (v > 180) v = -179;
+  sys.opt.HEADING_CORRECTION = static_cast<int16_t>(v);
+  showVariation(sys);
+}
+
+void CmdButton_ERROR_DN_Click(System& sys) {
+  int v = sys.opt.HEADING_CORRECTION - 1;
+  if (v < -179) v = 180;
+  sys.opt.HEADING_CORRECTION = static_cast<int16_t>(v);
+  showVariation(sys);
+}
+
+void CmdButton_FRAC_Click(System& sys) {
+  Control& frac = sys.opt.CmdButton_FRAC;
+  for (const FracRow& row : kFracRows) {
+    if (frac.tag == row.tagBefore) {
+      frac.tag = row.tag;
+      frac.caption = row.caption;
+      sys.main.Label_DECAY_RATE.caption = row.prefix + sys.opt.CmdButton_TIME.caption;
+      return;
+    }
+  }
+}
+
+void CmdButton_TIME_Click(System& sys) {
+  Control& time = sys.opt.CmdButton_TIME;
+  for (const TimeRow& row : kTimeRows) {
+    if (time.tag == row.tagBefore) {
+      time.tag = row.tag;
+      time.caption = row.caption;
+      Control& label = sys.main.Label_DECAY_RATE;
+      label.caption = leftChars(label.caption, 5) + time.caption;
+      return;
+    }
+  }
+}
+
+void applySchemeToMainWindow(System& sys) {
+  MainControls& m = sys.main;
+  const Color back = sys.color(DisplayBackground);
+  m.backColor = back;
+  for (Control* c : {&m.Frame_TOP_LEFT, &m.Frame_TOP_CENTER, &m.Frame_TOP_RIGHT, &m.Frame_BOTTOM_LEFT,
+                     &m.Frame_BOTTOM_RIGHT, &m.Label_COM_TIMEOUT})
+    c->backColor = back;
+  const Color legend = sys.color(LegendText);
+  for (Control* c : m.legendLabels()) c->foreColor = legend;
+  const Color buttons = sys.color(ButtonBackground);
+  for (Control* c : m.commandButtons()) c->backColor = buttons;
+}
+
+}  // namespace sorvant

@@ -1,0 +1,107 @@
+#pragma once
+// Fakes of the platform interfaces: a clock the test sets, a port the test feeds, a window host
+// with fixed sizes, a colour picker with a scripted answer.
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/Interfaces.h"
+
+namespace sorvant::test {
+
+class FakeClock final : public Clock {
+ public:
+  double now = 36000.0;  // 10:00:00
+  double secondsSinceMidnight() const override { return now; }
+  std::string timeOfDayText() const override {
+    const int s = static_cast<int>(std::floor(now));
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", s / 3600 % 24, s / 60 % 60, s % 60);
+    return buf;
+  }
+  void advance(double seconds) {
+    now += seconds;
+    if (now >= 86400.0) now -= 86400.0;
+  }
+};
+
+class FakePort final : public SerialPort {
+ public:
+  void setCommPort(int port) override { port_ = port; }
+  int commPort() const override { return port_; }
+  void setSettings(const std::string& s) override { settings_ = s; }
+  std::string settings() const override { return settings_; }
+  bool portOpen() const override { return open_; }
+  bool open() override {
+    ++openCalls;
+    if (failOpen) {
+      open_ = false;
+      error_ = "No such file or directory";
+      return false;
+    }
+    open_ = true;
+    return true;
+  }
+  void close() override {
+    ++closeCalls;
+    open_ = false;
+  }
+  std::string lastError() const override { return error_; }
+  std::string input() override {
+    std::string out;
+    out.swap(pending_);
+    return out;
+  }
+  void discardInput() override { pending_.clear(); }
+  void setReceiveHandler(std::function<void()> handler) override { handler_ = std::move(handler); }
+
+  // Characters arrive on the line: they wait in the port and the receive event is raised.
+  void feed(const std::string& text) {
+    pending_ += text;
+    if (handler_) handler_();
+  }
+
+  bool failOpen = false;
+  int openCalls = 0;
+  int closeCalls = 0;
+
+ private:
+  int port_ = 1;
+  std::string settings_ = "9600,n,8,1";
+  bool open_ = false;
+  std::string error_;
+  std::string pending_;
+  std::function<void()> handler_;
+};
+
+class FakeWindowHost final : public WindowHost {
+ public:
+  float scaleWidth = 9780;
+  float scaleHeight = 6795;
+  float border = 120;
+  float titleBar = 450;
+  float Width() const override { return scaleWidth + border; }
+  float Height() const override { return scaleHeight + border + titleBar; }
+  float ScaleWidth() const override { return scaleWidth; }
+  float ScaleHeight() const override { return scaleHeight; }
+  void showNormal() override { calls.push_back("normal"); }
+  void showMaximized() override { calls.push_back("maximized"); }
+  void closeWindow() override { calls.push_back("close"); }
+  void showOptions() override { calls.push_back("options"); }
+  std::vector<std::string> calls;
+};
+
+class FakePicker final : public ColorPicker {
+ public:
+  std::optional<Color> answer;  // nothing: the operator cancels
+  int shown = 0;
+  Color showColor(Color start) override {
+    ++shown;
+    return answer ? *answer : start;
+  }
+};
+
+}  // namespace sorvant::test
