@@ -1,1 +1,35 @@
-int main() { return 0; }
+// Sorvant DF Display: wiring of the running system to Qt. Nothing else belongs here.
+#include <QApplication>
+#include <QStyleFactory>
+
+#include "core/QtClock.h"
+#include "core/SeededRandom.h"
+#include "display/ImageSurface.h"
+#include "display/MainWindow.h"
+#include "options/QtColorPicker.h"
+#include "serial/QtSerialPort.h"
+#include "serial/Reception.h"
+#include "settings/StartUp.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Sorvant DF Display"));
+  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+
+  sorvant::QtClock clock;
+  sorvant::QtSerialPort port;
+  sorvant::ImageSurface surface;
+  sorvant::MainWindow window;
+  sorvant::QtColorPicker picker;
+  sorvant::SeededRandom random;
+  picker.setParentWidget(&window);
+
+  sorvant::System sys(sorvant::Platform{clock, port, surface, window, picker, random});
+  port.setReceiveHandler([&] { window.runEvent([&] { sorvant::MSComm1_OnComm(sys); }); });
+
+  sorvant::initialiseSystem(sys);
+  sorvant::loadSystem(sys);
+  window.attach(sys, surface);
+  window.showMaximized();
+  return QApplication::exec();
+}

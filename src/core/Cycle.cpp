@@ -44,6 +44,7 @@ void TIMERS(System& sys) {
   // (or at creation). Every stamp moves back by a day, so no elapsed time changes.
   if (clock < st.rolloverClock) {
     st.DF_TIME -= 86400;
+    st.dfClock -= 86400;
     st.LAST_COM_TIME -= 86400;
     st.DECAY_TIME -= 86400;
     st.GPS_TIME -= 86400;
@@ -52,8 +53,9 @@ void TIMERS(System& sys) {
   }
 
   if (st.DF_TIMER) {
-    const Single elapsed = now - static_cast<Single>(st.DF_TIME);
+    const Single elapsed = static_cast<Single>(clock - st.dfClock);
     st.DF_TIME = clockSeconds(clock);
+    st.dfClock = clock;
     st.ACQTIME += elapsed;
     m.Label_TOTAL_TIME.caption = totalTimeCaption(st.ACQTIME);
   }
@@ -79,6 +81,12 @@ void TIMERS(System& sys) {
       m.Frame_GPS_SPEED.visible = false;
     }
   }
+}
+
+void stampAcquisitionTime(System& sys) {
+  const double clock = sys.clock.secondsSinceMidnight();
+  sys.st.DF_TIME = clockSeconds(clock);
+  sys.st.dfClock = clock;
 }
 
 void clearSurface(System& sys) {

@@ -10,5 +10,7 @@ void EXECUTIVE(System& sys);
 void TIMERS(System& sys);
 // The 50 ms tick: frees the DF gate, disables the timer for the cycle, runs it.
 void Timer1_Timer(System& sys);
+// Restarts the measuring of acquisition time from now (DF_TIME and its unrounded reading).
+void stampAcquisitionTime(System& sys);
 
 }  // namespace sorvant

@@ -77,6 +77,10 @@ struct DisplayState {
   // Not part of the record's meaning: the clock reading (unrounded) when midnight was last
   // detected, so that a stamp taken just after midnight does not hide later midnights.
   double rolloverClock = 0;
+  // The unrounded clock reading behind DF_TIME. Acquisition time is measured from it: measuring
+  // from the rounded stamp would add each tick's rounding to the total and run the clock up to
+  // half a second per second fast or slow, depending on where in the second the ticks fall.
+  double dfClock = 0;
   // Set by serial reception just before it runs the cycle for the DF message it has taken.
   bool dfTakenForThisCycle = false;
 };

@@ -9,6 +9,7 @@ void initialiseSystem(System& sys) {
   DisplayState& st = sys.st;
   const double clock = sys.clock.secondsSinceMidnight();
   st.DF_TIME = clockSeconds(clock);
+  st.dfClock = clock;
   st.ROLLOVER = clockSeconds(sys.clock.secondsSinceMidnight());
   st.rolloverClock = clock;
   sys.colors.COLOR_SET = 1;

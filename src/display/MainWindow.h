@@ -1,0 +1,76 @@
+#pragma once
+// The main window: widgets mirrored from the controls model, the drawing surface, the two timers and
+// the key handler. It holds no state that a rule reads; after every event it brings the widgets up
+// to date from the model.
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+#include "core/System.h"
+
+namespace sorvant {
+
+class ImageSurface;
+
+class MainWindow final : public QWidget, public WindowHost {
+  Q_OBJECT
+
+ public:
+  MainWindow();
+  ~MainWindow() override;
+
+  // Binds the running system and its surface; builds the widgets from the model.
+  void attach(System& sys, ImageSurface& surface);
+  // The widget that shows a control of the model (for tests and the options dialog).
+  QWidget* widgetFor(const Control& control) const;
+  // Runs a rule as one delivered event: the rule, then the widgets brought up to date.
+  void runEvent(const std::function<void()>& rule);
+  // Called when the options dialog's values change the main window.
+  void syncFromModel();
+  void setOptionsWindow(QWidget* options) { options_ = options; }
+
+  float Width() const override;
+  float Height() const override;
+  float ScaleWidth() const override;
+  float ScaleHeight() const override;
+  void showNormal() override;
+  void showMaximized() override;
+  void closeWindow() override;
+  void showOptions() override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  struct Binding {
+    Control* control = nullptr;
+    QWidget* widget = nullptr;
+    bool applied = false;
+    std::string caption;
+    bool visible = false;
+    QRect geometry;
+    Color back = -1;
+    Color fore = -1;
+  };
+
+  void buildWidgets();
+  void apply(Binding& b, bool force);
+  void syncTimers();
+  int toPixels(float twips) const;
+  float toTwips(int pixels) const;
+  bool handleKey(QKeyEvent* event);
+
+  System* sys_ = nullptr;
+  ImageSurface* surface_ = nullptr;
+  QWidget* options_ = nullptr;
+  std::vector<Binding> bindings_;
+  QTimer timer1_;
+  QTimer mouseDownTimer_;
+  bool closing_ = false;
+};
+
+}  // namespace sorvant

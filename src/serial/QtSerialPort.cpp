@@ -1,0 +1,164 @@
+#include "serial/QtSerialPort.h"
+
+#include <QByteArray>
+#include <QString>
+#include <cstdlib>
+
+#include "serial/ComPortPath.h"
+
+namespace {
+
+// The speed in a line-settings text ("4800,n,8,1"); 0 when it does not start with a number.
+qint32 baudOf(const std::string& settings) { return static_cast<qint32>(std::atol(settings.c_str())); }
+
+// Where a message still missing characters begins: the first "%" among the last three characters.
+std::size_t cutMessageStart(const std::string& text) {
+  const std::size_t from = text.size() > 3 ? text.size() - 3 : 0;
+  const std::size_t pos = text.find('%', from);
+  return pos == std::string::npos ? text.size() : pos;
+}
+
+// Why an open failed, in words an operator can act on.
+std::string openFailure(const QSerialPort& device, const std::string& path, int port) {
+  const std::string where = "COM" + std::to_string(port) + " (" + path + "): ";
+  const QString detail = device.errorString();
+  switch (device.error()) {
+    case QSerialPort::DeviceNotFoundError:
+      return where + "no such device";
+    case QSerialPort::PermissionError:
+      // Qt reports a port held by another program (its lock file, or EBUSY) as a permission error.
+      if (detail.contains("in use", Qt::CaseInsensitive) || detail.contains("busy", Qt::CaseInsensitive))
+        return where + "the device is busy (in use by another program)";
+      return where + "permission denied";
+    case QSerialPort::UnsupportedOperationError:
+      return where + "the device does not accept the line settings";
+    default:
+      return where + detail.toStdString();
+  }
+}
+
+}  // namespace
+
+QtSerialPort::QtSerialPort(QObject* parent) : QObject(parent) {
+  holdTimer_.setSingleShot(true);
+  holdTimer_.setInterval(kHoldBackMs);
+  holdTimer_.setTimerType(Qt::PreciseTimer);
+  reopenTimer_.setInterval(kReopenMs);
+  connect(&device_, &QSerialPort::readyRead, this, &QtSerialPort::readDevice);
+  connect(&device_, &QSerialPort::errorOccurred, this, &QtSerialPort::deviceError);
+  connect(&holdTimer_, &QTimer::timeout, this, &QtSerialPort::releaseHeld);
+  connect(&reopenTimer_, &QTimer::timeout, this, &QtSerialPort::tryReopen);
+}
+
+QtSerialPort::~QtSerialPort() { close(); }
+
+bool QtSerialPort::open() {
+  if (open_) return true;
+  if (!openDevice()) return false;
+  open_ = true;
+  return true;
+}
+
+void QtSerialPort::close() {
+  open_ = false;
+  lossPending_ = false;
+  reopenTimer_.stop();
+  holdTimer_.stop();
+  ready_.clear();
+  held_.clear();
+  if (device_.isOpen()) device_.close();
+}
+
+std::string QtSerialPort::input() {
+  std::string out;
+  out.swap(ready_);
+  return out;
+}
+
+bool QtSerialPort::openDevice() {
+  const std::string path = sorvant::comPortPath(port_);
+  const qint32 baud = baudOf(settings_);
+  if (path.empty()) {
+    error_ = "COM" + std::to_string(port_) + ": no such port";
+    return false;
+  }
+  if (baud <= 0) {
+    error_ = "COM" + std::to_string(port_) + ": unreadable line settings \"" + settings_ + "\"";
+    return false;
+  }
+  device_.setPortName(QString::fromStdString(path));
+  // Receive only: the line is never written to, so the device is not opened for writing.
+  if (!device_.open(QIODevice::ReadOnly)) {
+    error_ = openFailure(device_, path, port_);
+    return false;
+  }
+  const bool configured = device_.setBaudRate(baud) && device_.setDataBits(QSerialPort::Data8) &&
+                          device_.setParity(QSerialPort::NoParity) && device_.setStopBits(QSerialPort::OneStop) &&
+                          device_.setFlowControl(QSerialPort::NoFlowControl);
+  if (!configured) {
+    error_ = openFailure(device_, path, port_);
+    device_.close();
+    return false;
+  }
+  error_.clear();
+  return true;
+}
+
+void QtSerialPort::readDevice() {
+  const QByteArray bytes = device_.readAll();
+  if (bytes.isEmpty()) return;
+  std::string text = std::move(held_);
+  held_.clear();
+  text.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  // A read can end anywhere, also inside a DF message; the receive handler only looks at the
+  // characters of one event, so a cut message would be misread. Its start waits for the rest.
+  const std::size_t cut = cutMessageStart(text);
+  held_ = text.substr(cut);
+  text.resize(cut);
+  if (held_.empty())
+    holdTimer_.stop();
+  else
+    holdTimer_.start();  // restarted by every arrival: it measures how long the line has been quiet
+  if (text.empty()) return;
+  ready_ += text;
+  notify();
+}
+
+void QtSerialPort::releaseHeld() {
+  if (held_.empty()) return;
+  ready_ += held_;
+  held_.clear();
+  notify();
+}
+
+void QtSerialPort::notify() {
+  if (ready_.empty() || !handler_) return;
+  // A copy, so a handler that replaces itself does not destroy the function it is running in.
+  const std::function<void()> handler = handler_;
+  handler();
+}
+
+void QtSerialPort::deviceError(QSerialPort::SerialPortError error) {
+  if (error != QSerialPort::ResourceError || !open_ || lossPending_) return;
+  // Closing here would pull the device out from under Qt's own read routine, which is still on the
+  // stack; the close waits for the event loop.
+  lossPending_ = true;
+  QTimer::singleShot(0, this, &QtSerialPort::deviceLost);
+}
+
+void QtSerialPort::deviceLost() {
+  if (!lossPending_) return;
+  lossPending_ = false;
+  if (device_.isOpen()) device_.close();
+  error_ = "COM" + std::to_string(port_) + ": the device has gone; waiting for it to come back";
+  // The port stays open for the rules: no characters arrive, so the silent-line warning shows.
+  reopenTimer_.start();
+}
+
+void QtSerialPort::tryReopen() {
+  if (!open_) {
+    reopenTimer_.stop();
+    return;
+  }
+  if (openDevice()) reopenTimer_.stop();
+}

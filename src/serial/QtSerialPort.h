@@ -1,0 +1,60 @@
+#pragma once
+// The serial port on Qt Serial Port: receive only, 8N1, one receive event per batch of characters.
+#include <QObject>
+#include <QSerialPort>
+#include <QTimer>
+#include <functional>
+#include <string>
+
+#include "core/Interfaces.h"
+
+class QtSerialPort final : public QObject, public sorvant::SerialPort {
+  Q_OBJECT
+
+ public:
+  // A trailing "%" waits this long for the rest of its message once the line has gone quiet.
+  static constexpr int kHoldBackMs = 20;
+  // How often a vanished device is looked for again.
+  static constexpr int kReopenMs = 500;
+
+  explicit QtSerialPort(QObject* parent = nullptr);
+  ~QtSerialPort() override;
+
+  void setCommPort(int port) override { port_ = port; }
+  int commPort() const override { return port_; }
+  void setSettings(const std::string& settings) override { settings_ = settings; }
+  std::string settings() const override { return settings_; }
+  // Logically open: stays true while a vanished device is being looked for.
+  bool portOpen() const override { return open_; }
+  bool open() override;
+  void close() override;
+  std::string lastError() const override { return error_; }
+  std::string input() override;
+  void discardInput() override { ready_.clear(); }
+  void setReceiveHandler(std::function<void()> handler) override { handler_ = std::move(handler); }
+
+  // The device is open right now (false while a vanished device is being looked for).
+  bool deviceOpen() const { return device_.isOpen(); }
+
+ private:
+  // Opens the device of the current port at the current speed; false leaves it closed and sets error_.
+  bool openDevice();
+  void readDevice();
+  void releaseHeld();
+  void deviceError(QSerialPort::SerialPortError error);
+  void deviceLost();
+  void tryReopen();
+  void notify();
+
+  QSerialPort device_;
+  QTimer holdTimer_;
+  QTimer reopenTimer_;
+  std::function<void()> handler_;
+  int port_ = 1;
+  std::string settings_ = "9600,n,8,1";
+  std::string error_;
+  bool open_ = false;
+  bool lossPending_ = false;
+  std::string ready_;  // delivered, waiting for input()
+  std::string held_;   // a "%" and the fewer than three characters that followed it so far
+};

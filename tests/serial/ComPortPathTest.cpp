@@ -1,0 +1,76 @@
+#include "serial/ComPortPath.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Points XDG_CONFIG_HOME and HOME at a fresh folder for one test and puts them back afterwards.
+class ComPortPathTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    save("XDG_CONFIG_HOME", xdg_);
+    save("HOME", home_);
+    root_ = fs::temp_directory_path() / ("sorvant-comport-" + std::to_string(::getpid()));
+    fs::remove_all(root_);
+    fs::create_directories(root_ / "xdg" / "sorvant");
+    fs::create_directories(root_ / "home" / ".config" / "sorvant");
+    setenv("XDG_CONFIG_HOME", (root_ / "xdg").c_str(), 1);
+    setenv("HOME", (root_ / "home").c_str(), 1);
+  }
+  void TearDown() override {
+    restore("XDG_CONFIG_HOME", xdg_);
+    restore("HOME", home_);
+    fs::remove_all(root_);
+  }
+  static void save(const char* name, std::optional<std::string>& into) {
+    if (const char* v = std::getenv(name)) into = v;
+  }
+  static void restore(const char* name, const std::optional<std::string>& value) {
+    if (value)
+      setenv(name, value->c_str(), 1);
+    else
+      unsetenv(name);
+  }
+
+  fs::path root_;
+  std::optional<std::string> xdg_, home_;
+};
+
+TEST_F(ComPortPathTest, LinkInConfigFolderWinsOverBuiltInDevice) {
+  EXPECT_EQ(sorvant::comPortPath(1), "/dev/ttyS0");
+  EXPECT_EQ(sorvant::comPortPath(8), "/dev/ttyS7");
+
+  const fs::path target = root_ / "device";
+  std::ofstream(target).put('x');
+  fs::create_symlink(target, root_ / "xdg" / "sorvant" / "COM2");
+  EXPECT_EQ(sorvant::comPortPath(2), (root_ / "xdg" / "sorvant" / "COM2").string());
+  EXPECT_EQ(sorvant::comPortPath(3), "/dev/ttyS2");
+
+  // An adapter that is unplugged leaves its link dangling: still this port, so opening it fails
+  // rather than quietly reaching a different device.
+  fs::remove(target);
+  EXPECT_EQ(sorvant::comPortPath(2), (root_ / "xdg" / "sorvant" / "COM2").string());
+
+  EXPECT_EQ(sorvant::comPortPath(0), "");
+}
+
+TEST_F(ComPortPathTest, FallsBackToDotConfigWhenXdgUnsetOrRelative) {
+  fs::create_symlink("/dev/null", root_ / "home" / ".config" / "sorvant" / "COM4");
+  unsetenv("XDG_CONFIG_HOME");
+  EXPECT_EQ(sorvant::comPortPath(4), (root_ / "home" / ".config" / "sorvant" / "COM4").string());
+  setenv("XDG_CONFIG_HOME", "relative/dir", 1);
+  EXPECT_EQ(sorvant::comPortPath(4), (root_ / "home" / ".config" / "sorvant" / "COM4").string());
+  setenv("XDG_CONFIG_HOME", (root_ / "xdg").c_str(), 1);
+  EXPECT_EQ(sorvant::comPortPath(4), "/dev/ttyS3");
+}
+
+}  // namespace

@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include "serial/Compass.h"
+#include "serial/Nmea.h"
+#include "serial/SerialTestSupport.h"
+
+namespace sorvant::test {
+namespace {
+
+using Outcome = nmea::CourseReading::Outcome;
+
+struct Compass : ::testing::Test {
+  TestSystem t;
+  DisplayState& st = t.sys.st;
+  MainControls& m = t.sys.main;
+  void SetUp() override {
+    listenToReceiver(t);
+    useGpsHeading(t);
+    st.HEADING = 123;
+    m.Frame_GPS_FAIL.visible = true;
+  }
+  // Text on the line, then one cycle.
+  void gps(const std::string& text) {
+    t.receive(text);
+    t.tick();
+  }
+  bool accepted() const { return st.GPS_BUFFER.empty(); }
+};
+
+TEST_F(Compass, MovingVtgSetsHeading) {
+  t.clock.advance(3);
+  gps(sentence("GPVTG,054.7,T,034.4,M,005.5,N,010.2,K,A") + kFiller);
+  EXPECT_EQ(st.HEADING, 54);
+  EXPECT_TRUE(accepted());
+  EXPECT_EQ(st.GPS_TIME, t.sys.clockSecondsNow());
+  EXPECT_FALSE(m.Frame_GPS_FAIL.visible);
+  EXPECT_FALSE(m.Frame_GPS_SPEED.visible);
+  EXPECT_EQ(m.Label_HDG.caption, "GPS 054 TRU");
+}
+
+TEST_F(Compass, SlowReportsKeepHeadingButShowGpsAlive) {
+  gps(sentence("GPRMC,123519,A,4807.038,N,01131.000,E,002.0,084.4,230394,003.1,W") + kFiller);
+  EXPECT_TRUE(accepted());
+  EXPECT_EQ(st.HEADING, 123);
+  EXPECT_TRUE(m.Frame_GPS_SPEED.visible);
+  EXPECT_FALSE(m.Frame_GPS_FAIL.visible);
+
+  // An empty course at low speed is still a report; at 4 knots and more it is not.
+  m.Frame_GPS_FAIL.visible = true;
+  gps(sentence("GNVTG,,T,,M,0.15,N,0.28,K,A") + kFiller);
+  EXPECT_TRUE(accepted());
+  EXPECT_FALSE(m.Frame_GPS_FAIL.visible);
+  EXPECT_EQ(m.Label_HDG.caption, "GPS 123 TRU");
+  gps(sentence("GPVTG,,T,,M,4.0,N,7.4,K,A") + kFiller);
+  EXPECT_FALSE(accepted());
+  EXPECT_EQ(st.HEADING, 123);
+}
+
+TEST_F(Compass, ChoosesVtgOfAnyTalkerAndWaitsForCompleteText) {
+  const std::string rmc = sentence("GNRMC,1,A,1,N,1,E,10.0,100.0,010118,,,A");
+  const std::string vtg = sentence("GLVTG,200.0,T,,M,10.0,N,18.5,K,A");
+  gps(sentence("PGRMC,,,,,,,,,,,,,,,") + rmc + vtg);
+  EXPECT_FALSE(accepted()) << "the VTG needs 82 characters from its $";
+  gps(kFiller);
+  EXPECT_EQ(st.HEADING, 200);
+  gps(rmc + kFiller);
+  EXPECT_EQ(st.HEADING, 100);
+  // Proprietary sentences are not course sentences.
+  EXPECT_EQ(nmea::readCourse(sentence("PGRMC,1,A,1,N,1,E,10.0,50.0,010118,,,A") + kFiller).outcome, Outcome::None);
+}
+
+TEST_F(Compass, ChecksumIsVerifiedWhenPresent) {
+  const std::string body = "GPVTG,054.7,T,034.4,M,005.5,N,010.2,K,A";
+  std::string wrong = sentence(body);
+  wrong[wrong.size() - 3] ^= 1;
+  EXPECT_EQ(nmea::readCourse(wrong + kFiller).outcome, Outcome::Refused);
+  EXPECT_EQ(nmea::readCourse("$" + body + "\r\n" + kFiller).outcome, Outcome::Accepted);
+  EXPECT_EQ(nmea::readCourse("$" + body + "*\r\n" + kFiller).outcome, Outcome::Refused);
+  EXPECT_TRUE(nmea::checksumAcceptable("$GPRMC,205150.00,V,,,,,,,,,,,V*4a"));
+  EXPECT_TRUE(nmea::checksumAcceptable("$GPRMC,205150.00,V,,,,,,,,,,,V*4A"));
+  EXPECT_FALSE(nmea::checksumAcceptable("$GPRMC,205150.00,V,,,,,,,,,,,V*4B"));
+  EXPECT_FALSE(nmea::checksumAcceptable("$GPRMC,205150.00,V,,,,,,,,,,,V*4"));
+
+  // A refused sentence stays first in line until the buffer trim drops it; then the next one is read.
+  gps(wrong + kFiller + sentence("GPVTG,010.0,T,,M,006.0,N,011.1,K,A") + kFiller);
+  EXPECT_EQ(st.HEADING, 123);
+  EXPECT_FALSE(accepted());
+  while (st.GPS_BUFFER.find(wrong) != std::string::npos) {
+    EXPECT_EQ(st.HEADING, 123);
+    gps(kFiller);
+  }
+  EXPECT_EQ(st.HEADING, 10);
+}
+
+TEST_F(Compass, ReceiverVerdictAndRangesAreRespected) {
+  const std::string next = sentence("GPGGA,1,2,3,4,5,6,12.5,200.0,1,2,3,4,5") + kFiller;
+  for (const std::string& text :
+       {sentence("GPRMC,1,V,1,N,1,E,10.8,050.0,010118,,"), sentence("GPRMC,1,A,1,N,1,E,10.8,050.0,010118,,,N"),
+        sentence("GPVTG,050.0,T,,M,10.8,N,20.0,K,N"), sentence("GPVTG,360.0,T,,M,10.8,N,20.0,K,A"),
+        sentence("GPVTG,050.0,T,,M,300.5,N,556.5,K,A"), sentence("GPVTG,050.0,T,,M,,N,,K,A"),
+        std::string("$GPRMC,000346.03,A,4808\r\n")}) {  // cut short: no fields borrowed from the next one
+    EXPECT_EQ(nmea::readCourse(text + next).outcome, Outcome::Refused) << text;
+  }
+  const nmea::CourseReading edge = nmea::readCourse(sentence("GPVTG,359.99,T,,M,300,N,,K") + kFiller);
+  EXPECT_EQ(edge.outcome, Outcome::Accepted);
+  EXPECT_EQ(edge.course, 359);
+  EXPECT_EQ(edge.speed, 300);
+}
+
+TEST_F(Compass, VariationShowsInLabelOnly) {
+  t.sys.opt.HEADING_CORRECTION = 15;
+  CmdButton_VAR_Click(t.sys);
+  gps(sentence("GPVTG,350.2,T,,M,12.0,N,22.2,K,A") + kFiller);
+  EXPECT_EQ(st.HEADING, 350);
+  EXPECT_EQ(st.HEADING_STRING, "005");
+  EXPECT_EQ(m.Label_HDG.caption, "GPS 005 MAG");
+
+  t.sys.opt.CmdButton_HEADING.caption = kHeadingManual;
+  gps(sentence("GPVTG,010.0,T,,M,12.0,N,22.2,K,A") + kFiller);
+  EXPECT_EQ(st.HEADING, 350);
+}
+
+TEST(VarCommand, TogglesCaptionAndLabelSuffix) {
+  TestSystem t;
+  MainControls& m = t.sys.main;
+  m.Label_HDG.caption = "MAN 045 TRU";
+  t.sys.st.NEWCURSOR = t.sys.st.NEWRING = t.sys.st.NEWAZIMUTH = false;
+  CmdButton_VAR_Click(t.sys);
+  EXPECT_EQ(m.CmdButton_VAR.caption, kVarOn);
+  EXPECT_EQ(m.Label_HDG.caption, "MAN 045 MAG");
+  EXPECT_TRUE(t.sys.st.NEWCURSOR && t.sys.st.NEWRING && t.sys.st.NEWAZIMUTH);
+  CmdButton_VAR_Click(t.sys);
+  EXPECT_EQ(m.CmdButton_VAR.caption, kVarOff);
+  EXPECT_EQ(m.Label_HDG.caption, "MAN 045 TRU");
+  m.CmdButton_VAR.caption = "something else";
+  CmdButton_VAR_Click(t.sys);
+  EXPECT_EQ(m.CmdButton_VAR.caption, kVarOff);
+}
+
+}  // namespace
+}  // namespace sorvant::test
