@@ -36,6 +36,18 @@ QFont fontOf(const FontSpec& spec) {
   return font;
 }
 
+// A label's font, made smaller (down to three quarters) where this platform's font would otherwise
+// cut the caption off at the label's edge.
+QFont fittedFont(const Control& c, int widthPixels) {
+  QFont font = fontOf(c.font);
+  const QString text = QString::fromStdString(c.caption);
+  for (qreal size = c.font.size; size >= c.font.size * 0.75; size -= 0.25) {
+    font.setPointSizeF(size);
+    if (QFontMetrics(font).horizontalAdvance(text) <= widthPixels) break;
+  }
+  return font;
+}
+
 const char* stepNameOf(const MainControls& m, const Control* c) {
   if (c == &m.CmdButton_HDG_CW) return "HDG_CW";
   if (c == &m.CmdButton_HDG_CCW) return "HDG_CCW";
@@ -136,9 +148,14 @@ void MainWindow::apply(Binding& b, bool force) {
     b.caption = c.caption;
   }
   const QRect geometry(toPixels(c.left), toPixels(c.top), toPixels(c.width), toPixels(c.height));
+  const bool relayout = force || geometry != b.geometry || c.caption != b.fitted;
   if (force || geometry != b.geometry) {
     b.widget->setGeometry(geometry);
     b.geometry = geometry;
+  }
+  if (relayout && c.kind == ControlKind::Label && !c.wordWrap) {
+    b.widget->setFont(fittedFont(c, geometry.width()));
+    b.fitted = c.caption;
   }
   if (force || c.backColor != b.back || c.foreColor != b.fore) {
     QPalette p = b.widget->palette();

@@ -51,6 +51,7 @@ class MainWindow final : public QWidget, public WindowHost {
     QWidget* widget = nullptr;
     bool applied = false;
     std::string caption;
+    std::string fitted;  // the caption the label's font was last fitted to
     bool visible = false;
     QRect geometry;
     Color back = -1;

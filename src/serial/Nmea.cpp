@@ -24,8 +24,7 @@ bool isUpper(char c) { return c >= 'A' && c <= 'Z'; }
 // ("$PGRMC" is a receiver configuration sentence, not a course).
 std::size_t findTag(std::string_view text, std::string_view type) {
   for (std::size_t p = text.find('$'); p != npos && text.size() - p >= 6; p = text.find('$', p + 1)) {
-    if (isUpper(text[p + 1]) && text[p + 1] != 'P' && isUpper(text[p + 2]) && text.substr(p + 3, 3) == type)
-      return p;
+    if (isUpper(text[p + 1]) && text[p + 1] != 'P' && isUpper(text[p + 2]) && text.substr(p + 3, 3) == type) return p;
   }
   return npos;
 }

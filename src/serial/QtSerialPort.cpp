@@ -27,7 +27,7 @@ std::string openFailure(const QSerialPort& device, const std::string& path, int 
       return where + "no such device";
     case QSerialPort::PermissionError:
       // Qt reports a port held by another program (its lock file, or EBUSY) as a permission error.
-      if (detail.contains("in use", Qt::CaseInsensitive) || detail.contains("busy", Qt::CaseInsensitive))
+      if (detail.contains("lock", Qt::CaseInsensitive) || detail.contains("busy", Qt::CaseInsensitive))
         return where + "the device is busy (in use by another program)";
       return where + "permission denied";
     case QSerialPort::UnsupportedOperationError:
@@ -139,7 +139,9 @@ void QtSerialPort::notify() {
 }
 
 void QtSerialPort::deviceError(QSerialPort::SerialPortError error) {
-  if (error != QSerialPort::ResourceError || !open_ || lossPending_) return;
+  // A device that has gone shows as a resource error, or (a hung-up terminal reads end-of-file) as a
+  // read error that Qt then repeats for as long as the device stays open.
+  if ((error != QSerialPort::ResourceError && error != QSerialPort::ReadError) || !open_ || lossPending_) return;
   // Closing here would pull the device out from under Qt's own read routine, which is still on the
   // stack; the close waits for the event loop.
   lossPending_ = true;
@@ -151,7 +153,9 @@ void QtSerialPort::deviceLost() {
   lossPending_ = false;
   if (device_.isOpen()) device_.close();
   error_ = "COM" + std::to_string(port_) + ": the device has gone; waiting for it to come back";
-  // The port stays open for the rules: no characters arrive, so the silent-line warning shows.
+  // The port stays open for the rules: no characters arrive, so the silent-line warning shows. The
+  // first attempt also waits a full interval, so a device that opens but hangs up at once is not
+  // reopened in a tight loop.
   reopenTimer_.start();
 }
 

@@ -35,6 +35,8 @@ class QtSerialPort final : public QObject, public sorvant::SerialPort {
 
   // The device is open right now (false while a vanished device is being looked for).
   bool deviceOpen() const { return device_.isOpen(); }
+  // How many characters wait for the rest of a DF message cut by a read.
+  std::size_t heldBack() const { return held_.size(); }
 
  private:
   // Opens the device of the current port at the current speed; false leaves it closed and sets error_.

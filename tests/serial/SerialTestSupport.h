@@ -1,9 +1,9 @@
 #pragma once
 // Shared set-up for the serial tests: a system listening to the receiver, and NMEA sentence builders.
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "support/TestSystem.h"
 

@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+#include <cmath>
+
+#include "core/Cycle.h"
+#include "histogram/Accumulation.h"
+#include "histogram/TestSource.h"
+#include "shell/ShellFixture.h"
+
+namespace sorvant::test {
+namespace {
+
+bool near(const QColor& a, Color b) {
+  return std::abs(a.red() - redOf(b)) <= 2 && std::abs(a.green() - greenOf(b)) <= 2 &&
+         std::abs(a.blue() - blueOf(b)) <= 2;
+}
+
+TEST(MainWindow, WidgetsMirrorTheModelInTwips) {
+  ShellFixture f;
+  auto* acquire = f.widget<QPushButton>(f.sys.main.CmdButton_ACQUIRE);
+  ASSERT_NE(acquire, nullptr);
+  EXPECT_EQ(acquire->text(), "A:ACQUIRE    ( ON )");
+  // 15 twips per pixel at 96 DPI: 120, 1800, 1455, 375 twips.
+  EXPECT_EQ(acquire->geometry(), QRect(8, 120, 97, 25));
+  EXPECT_FALSE(f.widget<QPushButton>(f.sys.main.CmdButton_SAVE)->isVisible());
+  auto* hdg = f.widget<QLabel>(f.sys.main.Label_HDG);
+  EXPECT_EQ(hdg->text(), "MAN 000 TRU");
+  EXPECT_EQ(hdg->parentWidget(), f.window.widgetFor(f.sys.main.Frame_TOP_CENTER));
+  EXPECT_TRUE(near(hdg->palette().color(QPalette::WindowText), kDefaultColors[LegendText]));
+  // A rule changes the model; the next delivered event brings the widget up to date.
+  f.window.runEvent([&] { f.sys.main.Label_HDG.caption = "MAN 123 TRU"; });
+  EXPECT_EQ(hdg->text(), "MAN 123 TRU");
+  auto* gps = f.widget<QLabel>(f.sys.main.Label_GPS_FAIL);
+  EXPECT_TRUE(near(gps->palette().color(QPalette::WindowText), rgb(255, 0, 0)));
+}
+
+TEST(MainWindow, ResizeLaysOutTheDisplayFromTheClientSize) {
+  ShellFixture f(QSize(1920, 1080));
+  const DisplayState& st = f.sys.st;
+  EXPECT_FLOAT_EQ(st.AZRADIUS, 1080 * 15 * 0.4f);
+  EXPECT_FLOAT_EQ(st.CENTERX, 1920 * 15 / 2.0f);
+  EXPECT_FLOAT_EQ(st.CENTERY, 1080 * 15 / 2.0f + 250);
+  EXPECT_EQ(f.surface.image().size(), QSize(1920, 1080));
+}
+
+TEST(MainWindow, ImageSurfaceShowsTheDiscAndAVectorTowardsItsBearing) {
+  ShellFixture f(QSize(1280, 800));
+  System& sys = f.sys;
+  // Receiver mode with nothing on the line, then a pile of bearings at 90 (east) with heading 0.
+  f.window.runEvent([&] { CmdButton_TEST_Click(sys); });
+  for (int i = 0; i < 8; ++i) countBearing(sys, 90);
+  f.window.runEvent([&] { EXECUTIVE(sys); });
+  const DisplayState& st = sys.st;
+  // Inside the disc, away from the vectors, the cursor and the crosshair: azimuth background.
+  EXPECT_TRUE(near(f.pixelAt(st.CENTERX - st.AZRADIUS * 0.5f, st.CENTERY + st.AZRADIUS * 0.3f),
+                   sys.color(AzimuthBackground)));
+  // Outside the disc: the window background.
+  EXPECT_TRUE(near(f.pixelAt(st.CENTERX, st.CENTERY - st.AZRADIUS - 600), sys.color(DisplayBackground)));
+  // Along bearing 90 (straight right with heading 0), halfway out: the vectors colour.
+  const float reach = 8.0f / (10.0f * st.RINGCOUNT) * st.AZRADIUS;
+  EXPECT_TRUE(near(f.pixelAt(st.CENTERX + reach * 0.6f, st.CENTERY), sys.color(Vectors)));
+  // Nothing drawn towards bearing 270.
+  EXPECT_TRUE(near(f.pixelAt(st.CENTERX - reach * 0.6f, st.CENTERY + 30), sys.color(AzimuthBackground)));
+}
+
+TEST(MainWindow, RefreshRepaintsOnlyTheRegionThatChanged) {
+  ShellFixture f;
+  QRect repainted;
+  f.surface.setRepaintHandler([&](const QRect& r) { repainted = r; });
+  f.surface.foreColor = rgb(255, 0, 0);
+  f.surface.Line(1500, 1500, 150, 0);
+  f.surface.Refresh();
+  EXPECT_FALSE(repainted.isEmpty());
+  EXPECT_LT(repainted.width(), 40);
+  EXPECT_TRUE(repainted.contains(QPoint(105, 100)));
+}
+
+}  // namespace
+}  // namespace sorvant::test

@@ -1,0 +1,47 @@
+#pragma once
+// A real main window on the offscreen platform, driven by the fake clock and port.
+#include <QApplication>
+#include <QTest>
+
+#include "core/SeededRandom.h"
+#include "display/ImageSurface.h"
+#include "display/MainWindow.h"
+#include "serial/Reception.h"
+#include "settings/StartUp.h"
+#include "support/Fakes.h"
+
+namespace sorvant::test {
+
+struct ShellFixture {
+  explicit ShellFixture(QSize size = QSize(1280, 800)) : sys(Platform{clock, port, surface, window, picker, random}) {
+    port.setReceiveHandler([this] { window.runEvent([this] { MSComm1_OnComm(sys); }); });
+    initialiseSystem(sys);
+    loadSystem(sys);
+    window.attach(sys, surface);
+    window.resize(size);
+    window.show();
+    QApplication::processEvents();
+  }
+  ~ShellFixture() { window.close(); }
+
+  template <class W>
+  W* widget(const Control& c) {
+    return qobject_cast<W*>(window.widgetFor(c));
+  }
+  // The colour of a pixel of the drawing surface at a point in twips.
+  QColor pixelAt(float xTwips, float yTwips) {
+    const QImage& image = surface.image();
+    const qreal scale = surface.pixelsPerTwip() * image.devicePixelRatio();
+    return image.pixelColor(qRound(xTwips * scale), qRound(yTwips * scale));
+  }
+
+  FakeClock clock;
+  FakePort port;
+  ImageSurface surface;
+  MainWindow window;
+  FakePicker picker;
+  SeededRandom random;
+  System sys;
+};
+
+}  // namespace sorvant::test
