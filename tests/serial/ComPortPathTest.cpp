@@ -1,5 +1,3 @@
-#include "serial/ComPortPath.h"
-
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -8,6 +6,8 @@
 #include <fstream>
 #include <optional>
 #include <string>
+
+#include "serial/ComPortPath.h"
 
 namespace fs = std::filesystem;
 

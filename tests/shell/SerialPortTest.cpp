@@ -288,8 +288,9 @@ TEST_F(SerialPortTest, SystemTakesTheHeadingFromNmeaOnTheSameLine) {
   live.sys.opt.CmdButton_HEADING.caption = kHeadingGps;
   ASSERT_TRUE(live.port.portOpen()) << live.port.lastError();
 
-  ASSERT_TRUE(pty_->write("$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K*48\r\n"
-                          "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n"));
+  ASSERT_TRUE(
+      pty_->write("$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K*48\r\n"
+                  "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n"));
   ASSERT_TRUE(waitUntil([&] { return st.GPS_BUFFER.ends_with("W*6A\r\n"); }));
   live.tick();
   EXPECT_EQ(st.HEADING, 54);

@@ -1,0 +1,154 @@
+// Real key and mouse events through Qt reaching the key map and the step buttons.
+#include <gtest/gtest.h>
+
+#include <QPushButton>
+#include <QSignalSpy>
+
+#include "histogram/Accumulation.h"
+#include "histogram/TestSource.h"
+#include "shell/ShellFixture.h"
+
+namespace sorvant::test {
+namespace {
+
+void press(ShellFixture& f, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+  QTest::keyClick(&f.window, key, mods);
+}
+
+TEST(Keyboard, LetterKeysClickTheirCommands) {
+  ShellFixture f;
+  MainControls& m = f.sys.main;
+  DisplayState& st = f.sys.st;
+  press(f, Qt::Key_D);
+  EXPECT_EQ(m.CmdButton_DECAY.caption, kDecayOn);
+  press(f, Qt::Key_S);
+  EXPECT_EQ(st.SECTOR_WIDTH, 6);
+  press(f, Qt::Key_V);
+  EXPECT_EQ(m.CmdButton_VAR.caption, kVarOn);
+  press(f, Qt::Key_A);
+  EXPECT_EQ(m.CmdButton_ACQUIRE.caption, kAcquireOff);
+  press(f, Qt::Key_T);
+  EXPECT_EQ(m.CmdButton_TEST.caption, kTestOff);
+  for (int i = 0; i < 5; ++i) countBearing(f.sys, 100);
+  press(f, Qt::Key_R);
+  EXPECT_LT(st.BEARING_COUNT[100], 5.0f);
+  press(f, Qt::Key_C);
+  EXPECT_EQ(st.BEARING_COUNT[100], 0.0f);
+  press(f, Qt::Key_H);
+  EXPECT_EQ(st.SHOW_HIDE, 1);
+  EXPECT_FALSE(f.window.widgetFor(m.CmdButton_ACQUIRE)->isVisible());
+  press(f, Qt::Key_W);
+  EXPECT_EQ(st.WIN_SIZE, 0);
+  press(f, Qt::Key_O);
+  EXPECT_TRUE(f.sys.opt.visible);
+  // Lower case and upper case are the same key.
+  press(f, Qt::Key_D, Qt::ShiftModifier);
+  EXPECT_EQ(m.CmdButton_DECAY.caption, kDecayOff);
+}
+
+TEST(Keyboard, DigitKeysChooseAndUseMemories) {
+  ShellFixture f;
+  MainControls& m = f.sys.main;
+  press(f, Qt::Key_3);
+  EXPECT_EQ(f.sys.st.MEMORY_SELECT, 3);
+  EXPECT_TRUE(f.window.widgetFor(m.CmdButton_SAVE)->isVisible());
+  EXPECT_FALSE(f.window.widgetFor(m.CmdButton_MEM1)->isVisible());
+  press(f, Qt::Key_8);
+  EXPECT_FALSE(f.window.widgetFor(m.CmdButton_SAVE)->isVisible());
+  EXPECT_TRUE(f.window.widgetFor(m.CmdButton_MEM1)->isVisible());
+  press(f, Qt::Key_2);
+  press(f, Qt::Key_6);
+  press(f, Qt::Key_7);
+  EXPECT_EQ(m.Label_SOURCE.caption, "SOURCE : MEM2");
+  press(f, Qt::Key_1);
+  press(f, Qt::Key_4);
+  press(f, Qt::Key_5);
+  EXPECT_EQ(f.sys.st.MEMORY_SELECT, 5);
+}
+
+TEST(Keyboard, KeypadStepsWithNumLockOnOrOffAndModifiersMakeBigSteps) {
+  ShellFixture f;
+  DisplayState& st = f.sys.st;
+  press(f, Qt::Key_8, Qt::KeypadModifier);  // NumLock on: digits
+  EXPECT_EQ(st.CURSOR_BEARING, 1);
+  press(f, Qt::Key_Up, Qt::KeypadModifier);  // NumLock off: arrows
+  EXPECT_EQ(st.CURSOR_BEARING, 2);
+  press(f, Qt::Key_Down, Qt::KeypadModifier);
+  press(f, Qt::Key_2, Qt::KeypadModifier);
+  EXPECT_EQ(st.CURSOR_BEARING, 0);
+  press(f, Qt::Key_Right, Qt::KeypadModifier);
+  press(f, Qt::Key_6, Qt::KeypadModifier);
+  EXPECT_EQ(st.HEADING, 2);
+  press(f, Qt::Key_Left, Qt::KeypadModifier);
+  press(f, Qt::Key_4, Qt::KeypadModifier);
+  EXPECT_EQ(st.HEADING, 0);
+  EXPECT_EQ(f.sys.main.Label_HDG.caption, "MAN 000 TRU");
+  press(f, Qt::Key_8, Qt::KeypadModifier | Qt::ControlModifier);
+  EXPECT_EQ(st.CURSOR_BEARING, 10);
+  press(f, Qt::Key_8, Qt::KeypadModifier | Qt::ShiftModifier);
+  press(f, Qt::Key_8, Qt::KeypadModifier | Qt::AltModifier);
+  EXPECT_EQ(st.CURSOR_BEARING, 30);
+  // The main-row arrows are not the keypad: nothing moves.
+  press(f, Qt::Key_Up);
+  EXPECT_EQ(st.CURSOR_BEARING, 30);
+  // Releasing the modifier key itself ends big steps for the mouse too.
+  QTest::keyPress(&f.window, Qt::Key_Control, Qt::NoModifier);
+  EXPECT_EQ(st.CTRL_KEY, 2);
+  QTest::keyRelease(&f.window, Qt::Key_Control, Qt::ControlModifier);
+  EXPECT_EQ(st.CTRL_KEY, 0);
+}
+
+TEST(Keyboard, CreditsCounterActsAtExactlyFive) {
+  ShellFixture f;
+  MainControls& m = f.sys.main;
+  for (int i = 0; i < 4; ++i) press(f, Qt::Key_2, Qt::ShiftModifier);
+  EXPECT_EQ(m.Label_COMPANY.caption, kCompanyText);
+  EXPECT_EQ(f.sys.st.MEMORY_SELECT, 0);  // a modified 2 never chooses memory 2
+  press(f, Qt::Key_2, Qt::ControlModifier);
+  EXPECT_EQ(m.Label_COMPANY.caption, kCreditsText);
+  EXPECT_TRUE(f.window.widgetFor(m.Label_CONTACT2)->isVisible());
+  press(f, Qt::Key_2, Qt::AltModifier);
+  EXPECT_EQ(f.sys.st.COPYRIGHT, 6);
+  // Past five the check no longer matches: nothing redoes the change.
+  m.Label_COMPANY.caption = "changed";
+  press(f, Qt::Key_2, Qt::AltModifier);
+  press(f, Qt::Key_D);
+  EXPECT_EQ(f.sys.st.COPYRIGHT, 7);
+  EXPECT_EQ(m.Label_COMPANY.caption, "changed");
+}
+
+TEST(Keyboard, HeldStepButtonRepeatsAndTheClickAfterItIsSwallowed) {
+  ShellFixture f;
+  DisplayState& st = f.sys.st;
+  st.HEADING = 350;
+  auto* button = qobject_cast<QPushButton*>(f.window.widgetFor(f.sys.main.CmdButton_HDG_CW));
+  ASSERT_NE(button, nullptr);
+  QTest::mousePress(button, Qt::LeftButton);
+  EXPECT_EQ(st.MOUSE_DOWN_STRING, "HDG_CW");
+  QTest::qWait(300);
+  EXPECT_EQ(st.HEADING, 350);  // no repeat before half a second
+  ASSERT_TRUE(QTest::qWaitFor([&] { return st.HEADING != 350; }, 2000));
+  EXPECT_EQ(st.HEADING, 360);
+  QTest::qWait(40);  // the repeat now runs at the 64 Hz tick
+  QTest::mouseRelease(button, Qt::LeftButton);
+  const int held = st.HEADING;
+  EXPECT_NE(held, 360);
+  EXPECT_EQ(st.MOUSE_DOWN_STRING, "NONE");
+  EXPECT_FALSE(f.sys.main.Timer_MOUSE_DOWN.enabled);
+  EXPECT_FALSE(st.BIGSTEP);  // the release's click cleared it instead of stepping
+  EXPECT_EQ(st.HEADING, held);
+  QTest::mouseClick(button, Qt::LeftButton);
+  EXPECT_EQ(st.HEADING, held + 1 > 359 ? held + 1 - 360 : held + 1);
+}
+
+TEST(Keyboard, QuitClosesTheWindowAndThePort) {
+  ShellFixture f;
+  f.window.runEvent([&] { CmdButton_TEST_Click(f.sys); });
+  ASSERT_TRUE(f.port.portOpen());
+  press(f, Qt::Key_Q);
+  EXPECT_FALSE(f.window.isVisible());
+  EXPECT_FALSE(f.port.portOpen());
+}
+
+}  // namespace
+}  // namespace sorvant::test
