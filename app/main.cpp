@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 
   sorvant::QtClock clock;
-  QtSerialPort port;
+  sorvant::QtSerialPort port;
   sorvant::ImageSurface surface;
   sorvant::MainWindow window;
   sorvant::QtColorPicker picker;

@@ -29,7 +29,8 @@ void ImageSurface::resize(QSize logicalSize, qreal devicePixelRatio, qreal logic
     p.drawImage(QPoint(0, 0), image_);
   }
   image_ = std::move(next);
-  dirty_ = QRect(QPoint(0, 0), logicalSize);
+  dirty_.assign(1, QRect(QPoint(0, 0), logicalSize));
+  repaintAll_ = true;
 }
 
 const QImage& ImageSurface::image() {
@@ -65,24 +66,58 @@ QPen ImageSurface::pen() const {
   return p;
 }
 
-void ImageSurface::touch(const QRectF& twipRect) {
+QRect ImageSurface::touch(const QRectF& twipRect) {
   const qreal margin = drawWidth + 2;
   const QRectF px(twipRect.left() * scale_ - margin, twipRect.top() * scale_ - margin,
                   twipRect.width() * scale_ + 2 * margin, twipRect.height() * scale_ + 2 * margin);
-  dirty_ |= px.toAlignedRect();
+  return px.toAlignedRect();
+}
+
+void ImageSurface::record(int kind, float a, float b, float c, float d, const QRect& touched, const std::string& text) {
+  Op op;
+  op.kind = kind;
+  op.a = a;
+  op.b = b;
+  op.c = c;
+  op.d = d;
+  op.fore = foreColor;
+  op.fill = fillStyle == 0 ? fillColor : 0;
+  op.fillStyle = fillStyle;
+  op.width = drawWidth;
+  op.style = drawStyle;
+  op.text = text;
+  op.touched = touched;
+  current_.push_back(std::move(op));
+  addDirty(touched);
+}
+
+void ImageSurface::addDirty(const QRect& rect) {
+  constexpr int kNear = 16;  // pixels: closer than this, two rectangles are repainted as one
+  constexpr std::size_t kMostRects = 6;
+  for (QRect& r : dirty_) {
+    if (r.adjusted(-kNear, -kNear, kNear, kNear).intersects(rect)) {
+      r |= rect;
+      return;
+    }
+  }
+  if (dirty_.size() < kMostRects)
+    dirty_.push_back(rect);
+  else
+    dirty_.back() |= rect;
 }
 
 void ImageSurface::Cls() {
   endPainting();
   image_.fill(toQColor(backColor));
-  dirty_ = QRect(QPoint(0, 0), (QSizeF(image_.size()) / image_.devicePixelRatio()).toSize());
+  dirty_.assign(1, QRect(QPoint(0, 0), (QSizeF(image_.size()) / image_.devicePixelRatio()).toSize()));
+  repaintAll_ = true;
 }
 
 void ImageSurface::Line(float x, float y, float dx, float dy) {
   QPainter& p = painter();
   p.setPen(pen());
   p.drawLine(QPointF(x, y), QPointF(x + dx, y + dy));
-  touch(QRectF(QPointF(x, y), QPointF(x + dx, y + dy)).normalized());
+  record(1, x, y, dx, dy, touch(QRectF(QPointF(x, y), QPointF(x + dx, y + dy)).normalized()));
 }
 
 void ImageSurface::Circle(float x, float y, float r) {
@@ -93,7 +128,7 @@ void ImageSurface::Circle(float x, float y, float r) {
   else
     p.setBrush(Qt::NoBrush);
   p.drawEllipse(QPointF(x, y), r, r);
-  touch(QRectF(x - r, y - r, 2 * r, 2 * r));
+  record(2, x, y, r, 0, touch(QRectF(x - r, y - r, 2 * r, 2 * r)));
 }
 
 void ImageSurface::Print(const std::string& text) {
@@ -113,14 +148,26 @@ void ImageSurface::Print(const std::string& text) {
   const QRectF box(topLeft, QFontMetricsF(font, p.device()).size(Qt::TextSingleLine, s));
   p.drawText(box, Qt::AlignLeft | Qt::AlignTop, s);
   p.restore();
-  dirty_ |= box.toAlignedRect().adjusted(-1, -1, 1, 1);
+  record(3, currentX, currentY, fontSize, fontBold ? 1 : 0, box.toAlignedRect().adjusted(-1, -1, 1, 1), fontName + '\n' + text);
 }
 
 void ImageSurface::Refresh() {
   endPainting();
-  if (dirty_.isEmpty()) return;
-  const QRect changed = dirty_;
-  dirty_ = QRect();
+  if (!repaintAll_ && current_.size() == previous_.size()) {
+    dirty_.clear();
+    for (std::size_t i = 0; i < current_.size(); ++i) {
+      if (current_[i].sameDrawing(previous_[i])) continue;
+      addDirty(current_[i].touched);
+      addDirty(previous_[i].touched);
+    }
+  }
+  previous_.swap(current_);
+  current_.clear();
+  repaintAll_ = false;
+  if (dirty_.empty()) return;
+  QRegion changed;
+  for (const QRect& r : dirty_) changed += r;
+  dirty_.clear();
   if (repaint_) repaint_(changed);
 }
 

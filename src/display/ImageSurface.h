@@ -5,8 +5,10 @@
 #include <QImage>
 #include <QPainter>
 #include <QRect>
+#include <QRegion>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "core/Interfaces.h"
 
@@ -21,7 +23,7 @@ class ImageSurface final : public Surface {
   // The old pixels are kept where they still fit.
   void resize(QSize logicalSize, qreal devicePixelRatio, qreal logicalDpi);
   // Called by Refresh with the changed region, in device-independent pixels.
-  void setRepaintHandler(std::function<void(const QRect&)> handler) { repaint_ = std::move(handler); }
+  void setRepaintHandler(std::function<void(const QRegion&)> handler) { repaint_ = std::move(handler); }
 
   const QImage& image();
   qreal pixelsPerTwip() const { return scale_; }
@@ -36,13 +38,37 @@ class ImageSurface final : public Surface {
   QPainter& painter();
   void endPainting();
   QPen pen() const;
-  void touch(const QRectF& logicalRect);
+  QRect touch(const QRectF& logicalRect);
+  void addDirty(const QRect& rect);
+
+  // One drawing operation as it was asked for, and the pixels it may touch.
+  struct Op {
+    int kind = 0;
+    float a = 0, b = 0, c = 0, d = 0;
+    Color fore = 0, fill = 0;
+    int fillStyle = 0, width = 0, style = 0;
+    std::string text;
+    QRect touched;
+    bool sameDrawing(const Op& o) const {
+      return kind == o.kind && a == o.a && b == o.b && c == o.c && d == o.d && fore == o.fore && fill == o.fill &&
+             fillStyle == o.fillStyle && width == o.width && style == o.style && text == o.text;
+    }
+  };
+  void record(int kind, float a, float b, float c, float d, const QRect& touched, const std::string& text = {});
 
   QImage image_;
+  // The operations since the last Refresh and those of the one before. Opaque drawing repeated
+  // operation for operation leaves the same pixels, so only operations that differ from their
+  // counterpart last time need repainting; a whole display redrawn unchanged repaints nothing.
+  std::vector<Op> current_;
+  std::vector<Op> previous_;
+  bool repaintAll_ = true;
   std::unique_ptr<QPainter> painter_;
   qreal scale_ = 96.0 / 1440.0;  // device-independent pixels per twip
-  QRect dirty_;
-  std::function<void(const QRect&)> repaint_;
+  // A few rectangles: what is drawn close together merges into one, while a long cursor line and a
+  // marker across the disc stay apart. Kept short so that each cycle stays cheap.
+  std::vector<QRect> dirty_;
+  std::function<void(const QRegion&)> repaint_;
 };
 
 // A QColor from a 0x00BBGGRR colour.

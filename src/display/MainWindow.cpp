@@ -75,7 +75,7 @@ void MainWindow::attach(System& sys, ImageSurface& surface) {
   sys_ = &sys;
   surface_ = &surface;
   setWindowTitle(QString::fromStdString(sys.main.caption));
-  surface.setRepaintHandler([this](const QRect& r) { update(r); });
+  surface.setRepaintHandler([this](const QRegion& r) { update(r); });
   buildWidgets();
   qApp->installEventFilter(this);
   syncFromModel();
@@ -239,9 +239,9 @@ void MainWindow::paintEvent(QPaintEvent* event) {
     return;
   }
   const QImage& image = surface_->image();
-  const QRect r = event->rect();
   const qreal dpr = image.devicePixelRatio();
-  p.drawImage(r, image, QRectF(r.x() * dpr, r.y() * dpr, r.width() * dpr, r.height() * dpr));
+  for (const QRect& r : event->region())
+    p.drawImage(r, image, QRectF(r.x() * dpr, r.y() * dpr, r.width() * dpr, r.height() * dpr));
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {

@@ -6,6 +6,8 @@
 
 #include "serial/ComPortPath.h"
 
+namespace sorvant {
+
 namespace {
 
 // The speed in a line-settings text ("4800,n,8,1"); 0 when it does not start with a number.
@@ -166,3 +168,5 @@ void QtSerialPort::tryReopen() {
   }
   if (openDevice()) reopenTimer_.stop();
 }
+
+}  // namespace sorvant

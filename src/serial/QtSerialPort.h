@@ -8,7 +8,9 @@
 
 #include "core/Interfaces.h"
 
-class QtSerialPort final : public QObject, public sorvant::SerialPort {
+namespace sorvant {
+
+class QtSerialPort final : public QObject, public SerialPort {
   Q_OBJECT
 
  public:
@@ -60,3 +62,5 @@ class QtSerialPort final : public QObject, public sorvant::SerialPort {
   std::string ready_;  // delivered, waiting for input()
   std::string held_;   // a "%" and the fewer than three characters that followed it so far
 };
+
+}  // namespace sorvant

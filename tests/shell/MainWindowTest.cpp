@@ -67,14 +67,40 @@ TEST(MainWindow, ImageSurfaceShowsTheDiscAndAVectorTowardsItsBearing) {
 
 TEST(MainWindow, RefreshRepaintsOnlyTheRegionThatChanged) {
   ShellFixture f;
-  QRect repainted;
-  f.surface.setRepaintHandler([&](const QRect& r) { repainted = r; });
+  QRegion repainted;
+  f.surface.setRepaintHandler([&](const QRegion& r) { repainted = r; });
   f.surface.foreColor = rgb(255, 0, 0);
   f.surface.Line(1500, 1500, 150, 0);
+  f.surface.Circle(15000, 9000, 75);
   f.surface.Refresh();
-  EXPECT_FALSE(repainted.isEmpty());
-  EXPECT_LT(repainted.width(), 40);
   EXPECT_TRUE(repainted.contains(QPoint(105, 100)));
+  EXPECT_TRUE(repainted.contains(QPoint(1000, 600)));
+  EXPECT_FALSE(repainted.contains(QPoint(500, 300)));  // nothing drawn between the two
+  EXPECT_LT(repainted.boundingRect().height() * repainted.boundingRect().width() / 10, 1000 * 600 / 10);
+  repainted = QRegion();
+  f.surface.Refresh();  // nothing new: no repaint at all
+  EXPECT_TRUE(repainted.isEmpty());
+}
+
+TEST(MainWindow, ACycleThatDrawsNothingNewRepaintsNothing) {
+  ShellFixture f;
+  System& sys = f.sys;
+  f.window.runEvent([&] { CmdButton_TEST_Click(sys); });
+  for (int i = 0; i < 20; ++i) countBearing(sys, 200);
+  EXECUTIVE(sys);
+  EXECUTIVE(sys);
+  QRegion repainted;
+  f.surface.setRepaintHandler([&](const QRegion& r) { repainted = r; });
+  EXECUTIVE(sys);  // vectors and cursor drawn again, exactly as before
+  EXPECT_TRUE(repainted.isEmpty());
+  countBearing(sys, 200);  // one more bearing: only the vectors around 200 change
+  EXECUTIVE(sys);
+  ASSERT_FALSE(repainted.isEmpty());
+  const QRect changed = repainted.boundingRect();
+  EXPECT_LT(changed.width() * changed.height(), 200 * 200);
+  // Bearing 200 with heading 0 lies below the centre, a little to the left.
+  const QPoint centre(qRound(sys.st.CENTERX / 15), qRound(sys.st.CENTERY / 15));
+  EXPECT_GT(changed.bottom(), centre.y() + 20);
 }
 
 }  // namespace
