@@ -6,6 +6,7 @@
 #include "core/SeededRandom.h"
 #include "display/ImageSurface.h"
 #include "display/MainWindow.h"
+#include "options/OptionsDialog.h"
 #include "options/QtColorPicker.h"
 #include "serial/QtSerialPort.h"
 #include "serial/Reception.h"
@@ -30,6 +31,8 @@ int main(int argc, char** argv) {
   sorvant::initialiseSystem(sys);
   sorvant::loadSystem(sys);
   window.attach(sys, surface);
+  sorvant::OptionsDialog options(sys, window);
+  window.setOptionsWindow(&options, &options);
   window.showMaximized();
   return QApplication::exec();
 }

@@ -184,6 +184,7 @@ void MainWindow::syncFromModel() {
   }
   for (Binding& b : bindings_) apply(b, !b.applied);
   syncTimers();
+  if (optionsView_) optionsView_->syncFromModel();
 }
 
 void MainWindow::syncTimers() {
@@ -227,9 +228,14 @@ void MainWindow::closeWindow() { close(); }
 
 void MainWindow::showOptions() {
   if (!options_) return;
+  if (!optionsPlaced_) {  // first opening: centred over the main window, later where the operator left it
+    options_->move(geometry().center() - QPoint(options_->width() / 2, options_->height() / 2));
+    optionsPlaced_ = true;
+  }
   options_->setWindowState(options_->windowState() & ~Qt::WindowMinimized);
   options_->show();
   options_->raise();
+  options_->activateWindow();
 }
 
 void MainWindow::paintEvent(QPaintEvent* event) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/System.h"
+#include "display/ModelView.h"
 
 namespace sorvant {
 
@@ -28,7 +29,11 @@ class MainWindow final : public QWidget, public WindowHost {
   void runEvent(const std::function<void()>& rule);
   // Called when the options dialog's values change the main window.
   void syncFromModel();
-  void setOptionsWindow(QWidget* options) { options_ = options; }
+  // The options dialog: shown, raised and kept up to date with the main window.
+  void setOptionsWindow(QWidget* window, ModelView* view) {
+    options_ = window;
+    optionsView_ = view;
+  }
 
   float Width() const override;
   float Height() const override;
@@ -68,6 +73,8 @@ class MainWindow final : public QWidget, public WindowHost {
   System* sys_ = nullptr;
   ImageSurface* surface_ = nullptr;
   QWidget* options_ = nullptr;
+  ModelView* optionsView_ = nullptr;
+  bool optionsPlaced_ = false;
   std::vector<Binding> bindings_;
   QTimer timer1_;
   QTimer mouseDownTimer_;

@@ -1,0 +1,157 @@
+#include "options/ColorScheme.h"
+
+#include <string>
+
+#include "core/Cycle.h"
+#include "options/OptionsCommands.h"
+
+namespace sorvant {
+namespace {
+
+void setDisplayBackground(System& sys, Color c) {
+  MainControls& m = sys.main;
+  m.backColor = c;
+  for (Control* panel : {&m.Frame_TOP_LEFT, &m.Frame_TOP_CENTER, &m.Frame_TOP_RIGHT, &m.Frame_BOTTOM_LEFT,
+                         &m.Frame_BOTTOM_RIGHT, &m.Label_COM_TIMEOUT})
+    panel->backColor = c;
+}
+
+void setButtonBackground(System& sys, Color c) {
+  for (Control* button : sys.main.commandButtons()) button->backColor = c;
+}
+
+void setLegendText(System& sys, Color c) {
+  for (Control* label : sys.main.legendLabels()) label->foreColor = c;
+}
+
+void requestFullRedraw(DisplayState& st) { st.NEWAZIMUTH = st.NEWCURSOR = st.NEWRING = true; }
+
+// The command row goes back to DEFAULT COLORS, with SAVE, RECALL and CANCEL out of sight.
+void showIdleFace(OptionsControls& o) {
+  o.CmdButton_SAVE.visible = o.CmdButton_RECALL.visible = o.CmdButton_CANCEL.visible = false;
+  o.cmdbutton_DEFAULT_COLORS.visible = true;
+}
+
+// The set number a SAVE or RECALL tag names, or 0 when it names none of the five sets. Only the set
+// buttons and DEFAULT COLORS write these tags, but a bad one must never index past the table.
+int16_t setNumberIn(const Control& button) {
+  const int16_t n = toInteger16(readNumber(button.tag));
+  return n >= 1 && n <= 5 ? n : 0;
+}
+
+}  // namespace
+
+void pickColor(System& sys, int slot) {
+  if (slot < DisplayBackground || slot > CursorColor) return;
+  Control& swatch = sys.opt.swatch(slot);
+  // The picker hands back its start colour on cancel, so a cancel keeps the colour and the
+  // follow-up below still runs with it.
+  swatch.backColor = sys.picker.showColor(swatch.backColor);
+  const Color c = swatch.backColor;
+  DisplayState& st = sys.st;
+  switch (slot) {
+    case DisplayBackground: setDisplayBackground(sys, c); break;
+    case ButtonBackground: setButtonBackground(sys, c); break;
+    case LegendText: setLegendText(sys, c); break;
+    case AzimuthBackground:
+    case AzimuthScale:
+      st.NEWAZIMUTH = true;
+      EXECUTIVE(sys);
+      break;
+    case RangeRings:
+      st.NEWRING = true;
+      EXECUTIVE(sys);
+      break;
+    case Vectors:
+      // Left to the next periodic cycle.
+      requestFullRedraw(st);
+      break;
+    case CursorColor:
+      st.NEWCURSOR = true;
+      EXECUTIVE(sys);
+      break;
+  }
+}
+
+void cmdbutton_DISPLAY_BACKGROUND_COLOR_Click(System& sys) { pickColor(sys, DisplayBackground); }
+void cmdbutton_BUTTON_BACKGROUND_COLOR_Click(System& sys) { pickColor(sys, ButtonBackground); }
+void cmdbutton_LEGEND_TEXT_COLOR_Click(System& sys) { pickColor(sys, LegendText); }
+void cmdbutton_AZIMUTH_BACKGROUND_Click(System& sys) { pickColor(sys, AzimuthBackground); }
+void cmdbutton_AZIMUTH_SCALE_COLOR_Click(System& sys) { pickColor(sys, AzimuthScale); }
+void cmdbutton_RANGE_RINGS_COLOR_Click(System& sys) { pickColor(sys, RangeRings); }
+void cmdbutton_VECTORS_COLOR_Click(System& sys) { pickColor(sys, Vectors); }
+void cmdbutton_CURSOR_COLOR_Click(System& sys) { pickColor(sys, CursorColor); }
+
+void Picture_DISPLAY_BACKGROUND_COLOR_Click(System& sys) { cmdbutton_DISPLAY_BACKGROUND_COLOR_Click(sys); }
+void Picture_BUTTON_BACKGROUND_COLOR_Click(System& sys) { cmdbutton_BUTTON_BACKGROUND_COLOR_Click(sys); }
+void Picture_LEGEND_TEXT_COLOR_Click(System& sys) { cmdbutton_LEGEND_TEXT_COLOR_Click(sys); }
+void Picture_AZIMUTH_BACKGROUND_COLOR_Click(System& sys) { cmdbutton_AZIMUTH_BACKGROUND_Click(sys); }
+void Picture_AZIMUTH_SCALE_COLOR_Click(System& sys) { cmdbutton_AZIMUTH_SCALE_COLOR_Click(sys); }
+void Picture_RANGE_RINGS_COLOR_Click(System& sys) { cmdbutton_RANGE_RINGS_COLOR_Click(sys); }
+void Picture_VECTORS_COLOR_Click(System& sys) { cmdbutton_VECTORS_COLOR_Click(sys); }
+void Picture_CURSOR_COLOR_Click(System& sys) { cmdbutton_CURSOR_COLOR_Click(sys); }
+
+void cmdbutton_DEFAULT_COLORS_Click(System& sys) {
+  OptionsControls& o = sys.opt;
+  o.CmdButton_SAVE.tag = o.CmdButton_RECALL.tag = "1";
+  for (int slot = DisplayBackground; slot <= CursorColor; ++slot) o.swatch(slot).backColor = kDefaultColors[slot];
+  // The display itself takes the new colours at its next redraw, at the latest on EXIT.
+  applySchemeToMainWindow(sys);
+}
+
+void chooseColorSet(System& sys, int n) {
+  OptionsControls& o = sys.opt;
+  const std::string tag = std::to_string(n);
+  o.cmdbutton_DEFAULT_COLORS.visible = false;
+  o.CmdButton_SAVE.visible = true;
+  o.CmdButton_SAVE.tag = tag;
+  o.CmdButton_RECALL.visible = true;
+  o.CmdButton_RECALL.tag = tag;
+  o.CmdButton_CANCEL.visible = true;
+}
+
+void CmdButton_A_COLORS_Click(System& sys) { chooseColorSet(sys, 2); }
+void CmdButton_B_COLORS_Click(System& sys) { chooseColorSet(sys, 3); }
+void CmdButton_C_COLORS_Click(System& sys) { chooseColorSet(sys, 4); }
+void CmdButton_D_COLORS_Click(System& sys) { chooseColorSet(sys, 5); }
+
+void cmdbutton_EXIT_Click(System& sys) {
+  // The dialog is only hidden: other rules keep reading its settings and colours.
+  showIdleFace(sys.opt);
+  sys.opt.visible = false;
+  requestFullRedraw(sys.st);
+  EXECUTIVE(sys);
+}
+
+namespace options {
+
+void CmdButton_SAVE_Click(System& sys) {
+  OptionsControls& o = sys.opt;
+  showIdleFace(o);
+  const int16_t set = setNumberIn(o.CmdButton_SAVE);
+  if (set == 0) return;
+  ColorTable& t = sys.colors;
+  t.COLOR_SET = set;
+  for (int slot = DisplayBackground; slot <= CursorColor; ++slot) t.COLOR_TABLE[set][slot] = o.color(slot);
+  requestFullRedraw(sys.st);
+  EXECUTIVE(sys);
+}
+
+void CmdButton_RECALL_Click(System& sys) {
+  OptionsControls& o = sys.opt;
+  showIdleFace(o);
+  const int16_t set = setNumberIn(o.CmdButton_RECALL);
+  if (set == 0) return;
+  ColorTable& t = sys.colors;
+  t.COLOR_SET = set;
+  for (int slot = DisplayBackground; slot <= CursorColor; ++slot) o.swatch(slot).backColor = t.COLOR_TABLE[set][slot];
+  applySchemeToMainWindow(sys);
+  requestFullRedraw(sys.st);
+  EXECUTIVE(sys);
+}
+
+void CmdButton_CANCEL_Click(System& sys) { showIdleFace(sys.opt); }
+
+}  // namespace options
+
+}  // namespace sorvant
