@@ -13,6 +13,7 @@
 
 #include "core/Cycle.h"
 #include "display/ImageSurface.h"
+#include "display/QtControlView.h"
 #include "display/Layout.h"
 #include "input/Dispatch.h"
 #include "input/KeyMap.h"
@@ -26,27 +27,6 @@ namespace {
 // The design client area of the normal (restored) window, in twips.
 constexpr float kDesignClientWidth = 9780;
 constexpr float kDesignClientHeight = 6795;
-
-QFont fontOf(const FontSpec& spec) {
-  // "Arial" is served by a metric-compatible sans serif; "Small Fonts" by the same family small.
-  QFont font(QStringLiteral("Arial"));
-  font.setPointSizeF(spec.size);
-  font.setBold(spec.bold);
-  font.setItalic(spec.italic);
-  return font;
-}
-
-// A label's font, made smaller (down to three quarters) where this platform's font would otherwise
-// cut the caption off at the label's edge.
-QFont fittedFont(const Control& c, int widthPixels) {
-  QFont font = fontOf(c.font);
-  const QString text = QString::fromStdString(c.caption);
-  for (qreal size = c.font.size; size >= c.font.size * 0.75; size -= 0.25) {
-    font.setPointSizeF(size);
-    if (QFontMetrics(font).horizontalAdvance(text) <= widthPixels) break;
-  }
-  return font;
-}
 
 const char* stepNameOf(const MainControls& m, const Control* c) {
   if (c == &m.CmdButton_HDG_CW) return "HDG_CW";
@@ -84,95 +64,29 @@ void MainWindow::attach(System& sys, ImageSurface& surface) {
 void MainWindow::buildWidgets() {
   MainControls& m = sys_->main;
   for (Control* c : m.all()) {
-    QWidget* parent = this;
-    if (c->parent) parent = widgetFor(*c->parent);
-    QWidget* w = nullptr;
-    switch (c->kind) {
-      case ControlKind::Button: {
-        auto* b = new QPushButton(parent);  // owned by its parent widget
-        b->setFocusPolicy(Qt::NoFocus);     // keys belong to the key map, never to a focused button
-        b->setAutoFillBackground(true);
-        connect(b, &QPushButton::clicked, this, [this, c] { runEvent([this, c] { clickMainButton(*sys_, *c); }); });
-        if (const char* step = stepNameOf(m, c)) {
-          const std::string name = step;
-          connect(b, &QPushButton::pressed, this,
-                  [this, name] { runEvent([this, name] { stepButtonMouseDown(*sys_, name); }); });
-          connect(b, &QPushButton::released, this, [this] { runEvent([this] { stepButtonMouseUp(*sys_); }); });
-        }
-        w = b;
-        break;
-      }
-      case ControlKind::Label: {
-        auto* l = new QLabel(parent);
-        l->setAutoFillBackground(true);
-        l->setAlignment(c->centred ? Qt::AlignHCenter | Qt::AlignTop : Qt::AlignLeft | Qt::AlignTop);
-        l->setWordWrap(c->wordWrap);
-        l->setTextFormat(Qt::PlainText);
-        w = l;
-        break;
-      }
-      default: {
-        auto* f = new QFrame(parent);
-        f->setFrameShape(QFrame::NoFrame);
-        f->setAutoFillBackground(true);
-        w = f;
-        break;
+    ControlView view = makeControlView(*c, c->parent ? widgetFor(*c->parent) : this, true);
+    if (auto* b = qobject_cast<QPushButton*>(view.widget)) {
+      connect(b, &QPushButton::clicked, this, [this, c] { runEvent([this, c] { clickMainButton(*sys_, *c); }); });
+      if (const char* step = stepNameOf(m, c)) {
+        const std::string name = step;
+        connect(b, &QPushButton::pressed, this,
+                [this, name] { runEvent([this, name] { stepButtonMouseDown(*sys_, name); }); });
+        connect(b, &QPushButton::released, this, [this] { runEvent([this] { stepButtonMouseUp(*sys_); }); });
       }
     }
-    w->setObjectName(QString::fromStdString(c->name));
-    w->setFont(fontOf(c->font));
-    Binding binding;
-    binding.control = c;
-    binding.widget = w;
-    bindings_.push_back(binding);
+    views_.push_back(view);
   }
 }
 
 QWidget* MainWindow::widgetFor(const Control& control) const {
-  for (const Binding& b : bindings_)
-    if (b.control == &control) return b.widget;
+  for (const ControlView& v : views_)
+    if (v.control == &control) return v.widget;
   return nullptr;
 }
 
-int MainWindow::toPixels(float twips) const { return static_cast<int>(std::lround(twips * logicalDpiX() / 1440.0)); }
+int MainWindow::toPixels(float twips) const { return twipsToPixels(twips, *this); }
 
 float MainWindow::toTwips(int pixels) const { return static_cast<float>(pixels * 1440.0 / logicalDpiX()); }
-
-void MainWindow::apply(Binding& b, bool force) {
-  const Control& c = *b.control;
-  if (force || c.caption != b.caption) {
-    if (auto* button = qobject_cast<QPushButton*>(b.widget))
-      button->setText(QString::fromStdString(c.caption));
-    else if (auto* label = qobject_cast<QLabel*>(b.widget))
-      label->setText(QString::fromStdString(c.caption));
-    b.caption = c.caption;
-  }
-  const QRect geometry(toPixels(c.left), toPixels(c.top), toPixels(c.width), toPixels(c.height));
-  const bool relayout = force || geometry != b.geometry || c.caption != b.fitted;
-  if (force || geometry != b.geometry) {
-    b.widget->setGeometry(geometry);
-    b.geometry = geometry;
-  }
-  if (relayout && c.kind == ControlKind::Label && !c.wordWrap) {
-    b.widget->setFont(fittedFont(c, geometry.width()));
-    b.fitted = c.caption;
-  }
-  if (force || c.backColor != b.back || c.foreColor != b.fore) {
-    QPalette p = b.widget->palette();
-    p.setColor(QPalette::Window, toQColor(c.backColor));
-    p.setColor(QPalette::Button, toQColor(c.backColor));
-    p.setColor(QPalette::WindowText, toQColor(c.foreColor));
-    p.setColor(QPalette::ButtonText, toQColor(c.foreColor));
-    b.widget->setPalette(p);
-    b.back = c.backColor;
-    b.fore = c.foreColor;
-  }
-  if (force || c.visible != b.visible) {
-    b.widget->setVisible(c.visible);
-    b.visible = c.visible;
-  }
-  b.applied = true;
-}
 
 void MainWindow::syncFromModel() {
   if (!sys_) return;
@@ -182,7 +96,10 @@ void MainWindow::syncFromModel() {
     p.setColor(QPalette::Window, toQColor(back));
     setPalette(p);
   }
-  for (Binding& b : bindings_) apply(b, !b.applied);
+  for (ControlView& v : views_) {
+    const Control& c = *v.control;
+    applyControl(v, QRect(toPixels(c.left), toPixels(c.top), toPixels(c.width), toPixels(c.height)));
+  }
   syncTimers();
   if (optionsView_) optionsView_->syncFromModel();
 }

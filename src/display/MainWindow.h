@@ -9,6 +9,7 @@
 
 #include "core/System.h"
 #include "display/ModelView.h"
+#include "display/QtControlView.h"
 
 namespace sorvant {
 
@@ -51,20 +52,7 @@ class MainWindow final : public QWidget, public WindowHost {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  struct Binding {
-    Control* control = nullptr;
-    QWidget* widget = nullptr;
-    bool applied = false;
-    std::string caption;
-    std::string fitted;  // the caption the label's font was last fitted to
-    bool visible = false;
-    QRect geometry;
-    Color back = -1;
-    Color fore = -1;
-  };
-
   void buildWidgets();
-  void apply(Binding& b, bool force);
   void syncTimers();
   int toPixels(float twips) const;
   float toTwips(int pixels) const;
@@ -75,7 +63,7 @@ class MainWindow final : public QWidget, public WindowHost {
   QWidget* options_ = nullptr;
   ModelView* optionsView_ = nullptr;
   bool optionsPlaced_ = false;
-  std::vector<Binding> bindings_;
+  std::vector<ControlView> views_;
   QTimer timer1_;
   QTimer mouseDownTimer_;
   bool closing_ = false;

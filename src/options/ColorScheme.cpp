@@ -50,9 +50,15 @@ void pickColor(System& sys, int slot) {
   const Color c = swatch.backColor;
   DisplayState& st = sys.st;
   switch (slot) {
-    case DisplayBackground: setDisplayBackground(sys, c); break;
-    case ButtonBackground: setButtonBackground(sys, c); break;
-    case LegendText: setLegendText(sys, c); break;
+    case DisplayBackground:
+      setDisplayBackground(sys, c);
+      break;
+    case ButtonBackground:
+      setButtonBackground(sys, c);
+      break;
+    case LegendText:
+      setLegendText(sys, c);
+      break;
     case AzimuthBackground:
     case AzimuthScale:
       st.NEWAZIMUTH = true;

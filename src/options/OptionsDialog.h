@@ -6,6 +6,7 @@
 
 #include "core/System.h"
 #include "display/ModelView.h"
+#include "display/QtControlView.h"
 
 namespace sorvant {
 
@@ -24,20 +25,12 @@ class OptionsDialog final : public QWidget, public ModelView {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  struct Binding {
-    Control* control = nullptr;
-    QWidget* widget = nullptr;
-    bool applied = false;
-    std::string caption;
-    bool visible = false;
-    Color back = -1;
-  };
   void click(Control& control);
   int toPixels(int twips) const;
 
   System& sys_;
   MainWindow& main_;
-  std::vector<Binding> bindings_;
+  std::vector<ControlView> views_;
 };
 
 }  // namespace sorvant

@@ -1,0 +1,257 @@
+#include "settings/SettingsFile.h"
+
+#include <charconv>
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <limits>
+#include <optional>
+#include <sstream>
+#include <string_view>
+#include <system_error>
+
+#ifndef _WIN32
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
+#include "histogram/TestSource.h"
+#include "options/OptionsCommands.h"
+
+namespace sorvant {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Port numbers the serial port component takes; any other marks the file as damaged.
+constexpr int kLowestPort = 1;
+constexpr int kHighestPort = 255;
+// The stored variation is one below the real one, and the step-up that follows wraps only upwards:
+// anything below this would leave a variation under -179 that no rule expects.
+constexpr int kLowestStoredVariation = -180;
+// No value needs more; a longer line is not a settings file.
+constexpr std::size_t kLongestLine = 256;
+
+#ifndef _WIN32
+fs::path homeFolder() {
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && home[0] == '/') return home;
+  const passwd* user = getpwuid(getuid());
+  return user != nullptr && user->pw_dir != nullptr ? fs::path(user->pw_dir) : fs::path("/");
+}
+#endif
+
+// The next line without its line end: CRLF as written, a lone LF as other editors leave it. Empty
+// at the end of the file, on a read error and for an overlong line: the file is then short or bad.
+std::optional<std::string> nextLine(std::istream& in) {
+  std::string line;
+  for (int c = in.get(); c != std::char_traits<char>::eof(); c = in.get()) {
+    if (c == '\n') {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      return line;
+    }
+    if (line.size() == kLongestLine) return std::nullopt;
+    line += static_cast<char>(c);
+  }
+  if (line.empty()) return std::nullopt;
+  return line;  // the last line may lack its line end
+}
+
+std::string_view withoutBlanks(std::string_view s) {
+  const auto first = s.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return s.substr(first, s.find_last_not_of(" \t") - first + 1);
+}
+
+// A decimal number (sign, digits, at most one point), rounded ties-to-even, within lo..hi. Anything
+// else on the line, a comma included, makes it unreadable.
+std::optional<int32_t> wholeNumber(const std::optional<std::string>& line, double lo, double hi) {
+  if (!line) return std::nullopt;
+  std::string_view s = withoutBlanks(*line);
+  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+  const std::string_view unsignedPart = !s.empty() && s.front() == '-' ? s.substr(1) : s;
+  if (unsignedPart.find_first_not_of("0123456789.") != std::string_view::npos) return std::nullopt;
+  if (unsignedPart.find_first_of("0123456789") == std::string_view::npos) return std::nullopt;
+  if (unsignedPart.find('.') != unsignedPart.rfind('.')) return std::nullopt;
+  double value = 0;
+  const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value);
+  if (error != std::errc() || end != s.data() + s.size()) return std::nullopt;
+  const double rounded = roundEven(value);
+  if (rounded < lo || rounded > hi) return std::nullopt;
+  return static_cast<int32_t>(rounded);
+}
+
+// A text between double quotes, taken verbatim; blanks outside the quotes are allowed.
+std::optional<std::string> quotedText(const std::optional<std::string>& line) {
+  if (!line) return std::nullopt;
+  const std::string_view s = withoutBlanks(*line);
+  if (s.size() < 2 || s.front() != '"' || s.back() != '"') return std::nullopt;
+  return std::string(s.substr(1, s.size() - 2));
+}
+
+// The heading source as a stored "GPS" sets it: unlike the dialog's command, no GPS watchdog stamp
+// and the speed warning is left alone.
+void selectGpsHeading(System& sys) {
+  MainControls& m = sys.main;
+  sys.opt.CmdButton_HEADING.caption = kHeadingGps;
+  sys.st.GPS_TIMER = true;
+  m.Frame_GPS_FAIL.visible = false;
+  m.CmdButton_HDG_CCW.visible = false;
+  m.CmdButton_HDG_CW.visible = false;
+  m.Label_HDG.caption = "GPS " + rightChars(m.Label_HDG.caption, 7);
+}
+
+// Applies one file's values in file order. False at the first value that cannot be read or
+// stored; what was applied before it stays applied.
+bool applyFile(System& sys, std::istream& in) {
+  constexpr double kLong = std::numeric_limits<int32_t>::max();
+  constexpr double kInteger = std::numeric_limits<int16_t>::max();
+  for (int set = 1; set <= 5; ++set) {
+    for (int slot = 1; slot <= 8; ++slot) {
+      const auto colour = wholeNumber(nextLine(in), -kLong - 1, kLong);
+      if (!colour) return false;
+      sys.colors.COLOR_TABLE[set][slot] = *colour;
+    }
+  }
+  sys.colors.COLOR_SET = 1;
+  const auto port = wholeNumber(nextLine(in), kLowestPort, kHighestPort);
+  if (!port) return false;
+  sys.MSComm1.setCommPort(*port);
+  const auto baud = wholeNumber(nextLine(in), -kInteger - 1, kInteger);
+  if (!baud) return false;
+  sys.opt.BAUD_RATE = static_cast<int16_t>(*baud);
+
+  // Acquisition before test mode: the test command must see the acquisition mode already applied.
+  const auto acquire = quotedText(nextLine(in));
+  if (!acquire) return false;
+  if (*acquire == kAcquireOff) CmdButton_ACQUIRE_Click(sys);
+  const auto test = quotedText(nextLine(in));
+  if (!test) return false;
+  if (*test == kTestOff) CmdButton_TEST_Click(sys);
+  const auto heading = quotedText(nextLine(in));
+  if (!heading) return false;
+  if (*heading == kHeadingGps) selectGpsHeading(sys);
+
+  const auto variation = wholeNumber(nextLine(in), kLowestStoredVariation, kInteger);
+  if (!variation) return false;
+  // The step-up command builds the read-out and the main window's copy from the stored value.
+  sys.opt.HEADING_CORRECTION = static_cast<int16_t>(*variation);
+  CmdButton_ERROR_UP_Click(sys);
+  return true;
+}
+
+// A port opened by the test command of a read that then failed: it must not stay open while the
+// next read changes its number under it.
+bool releasePort(System& sys) {
+  if (!sys.MSComm1.portOpen()) return false;
+  sys.MSComm1.close();
+  return true;
+}
+
+// Moves whatever is at the settings path aside as <path>.bad, so the defaults replace nothing the
+// operator might want back.
+void setAside(const fs::path& path) {
+  std::error_code ec;
+  if (!fs::exists(fs::symlink_status(path, ec))) return;
+  fs::path bad = path;
+  bad += ".bad";
+  fs::rename(path, bad, ec);
+}
+
+// Writes the whole text to a temporary file beside the target and renames it over the target, so a
+// crash or a full disk leaves either the old file or the new one, never a part.
+bool replaceAtomically(const fs::path& path, const std::string& text) {
+  std::error_code ec;
+  if (path.has_parent_path()) fs::create_directories(path.parent_path(), ec);
+  fs::path temporary = path;
+  temporary += ".tmp";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out.is_open()) return false;
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    if (out.fail()) {
+      fs::remove(temporary, ec);
+      return false;
+    }
+  }
+  fs::rename(temporary, path, ec);
+  if (!ec) return true;
+  fs::remove(temporary, ec);
+  return false;
+}
+
+void addNumber(std::string& text, long value) { text += std::to_string(value) + "\r\n"; }
+void addText(std::string& text, const std::string& value) { text += "\"" + value + "\"\r\n"; }
+
+}  // namespace
+
+fs::path settingsPath() {
+#ifdef _WIN32
+  return fs::path("C:/Sorvant.ini");
+#else
+  const char* xdg = std::getenv("XDG_CONFIG_HOME");
+  const fs::path config = xdg != nullptr && xdg[0] == '/' ? fs::path(xdg) : homeFolder() / ".config";
+  return config / "sorvant" / "Sorvant.ini";
+#endif
+}
+
+std::string defaultSettingsText() {
+  std::string text;
+  for (int set = 1; set <= 5; ++set)
+    for (int slot = 1; slot <= 8; ++slot) addNumber(text, kDefaultColors[slot]);
+  addNumber(text, 1);
+  addNumber(text, 4800);
+  addText(text, kAcquireOn);
+  addText(text, kTestOn);
+  addText(text, kHeadingManual);
+  addNumber(text, -1);
+  return text;
+}
+
+void readSettings(System& sys, const fs::path& path) {
+  bool portReleased = false;
+  bool replaced = false;
+  for (;;) {
+    std::ifstream in(path, std::ios::binary);
+    if (in.is_open() && applyFile(sys, in)) break;
+    in.close();
+    portReleased = releasePort(sys) || portReleased;
+    setAside(path);
+    // One replacement at most: defaults that cannot be written, or not read back, end the retries
+    // and the same defaults apply from memory.
+    if (replaced || !writeDefaultSettings(path)) {
+      std::istringstream builtIn(defaultSettingsText());
+      applyFile(sys, builtIn);
+      break;
+    }
+    replaced = true;
+  }
+  // The modes the failed read left (test source off, acquisition on) want the receiver; it is
+  // heard again on the port number now in force.
+  const MainControls& m = sys.main;
+  if (portReleased && m.CmdButton_TEST.caption == kTestOff && m.CmdButton_ACQUIRE.caption == kAcquireOn)
+    openPortForAcquisition(sys);
+}
+
+bool writeDefaultSettings(const fs::path& path) { return replaceAtomically(path, defaultSettingsText()); }
+
+bool writeSettings(System& sys, const fs::path& path) {
+  ColorTable& c = sys.colors;
+  for (int slot = 1; slot <= 8; ++slot) c.COLOR_TABLE[1][slot] = sys.opt.color(slot);
+  std::string text;
+  for (int set = 1; set <= 5; ++set)
+    for (int slot = 1; slot <= 8; ++slot) addNumber(text, c.COLOR_TABLE[set][slot]);
+  addNumber(text, sys.MSComm1.commPort());
+  addNumber(text, sys.opt.BAUD_RATE);
+  addText(text, sys.main.CmdButton_ACQUIRE.caption);
+  addText(text, sys.main.CmdButton_TEST.caption);
+  addText(text, sys.opt.CmdButton_HEADING.caption);
+  // The file holds the variation less one; the reader's step-up puts the one back.
+  sys.opt.HEADING_CORRECTION = static_cast<int16_t>(sys.opt.HEADING_CORRECTION - 1);
+  addNumber(text, sys.opt.HEADING_CORRECTION);
+  return replaceAtomically(path, text);
+}
+
+}  // namespace sorvant

@@ -1,0 +1,31 @@
+#pragma once
+// The settings file: 46 lines, one value each, CRLF line ends. Read once at load, written once at
+// unload; a missing or damaged file is replaced by the default file.
+#include <filesystem>
+#include <string>
+
+#include "core/System.h"
+
+namespace sorvant {
+
+// Windows: C:/Sorvant.ini. Elsewhere: $XDG_CONFIG_HOME/sorvant/Sorvant.ini, or
+// ~/.config/sorvant/Sorvant.ini when that variable is unset, empty or not absolute.
+std::filesystem::path settingsPath();
+
+// The 46 lines of the default file, exactly as written.
+std::string defaultSettingsText();
+
+// Applies the file to the running system (colours, port number, baud rate, acquisition and test
+// modes, heading source, variation). A missing or damaged file is set aside as <path>.bad, replaced
+// by the default file and read again; when that cannot be done either, the default settings apply
+// from memory. Never throws for a file problem and never retries more than once.
+void readSettings(System& sys, const std::filesystem::path& path);
+
+// Replaces the file with the default file. False leaves whatever was there untouched.
+bool writeDefaultSettings(const std::filesystem::path& path);
+
+// Shutdown's writer: copies the swatch colours into colour set 1, lowers the dialog's variation by
+// one and replaces the file with the 46 lines. False leaves the previous file untouched.
+bool writeSettings(System& sys, const std::filesystem::path& path);
+
+}  // namespace sorvant
