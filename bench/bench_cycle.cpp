@@ -52,6 +52,9 @@ BENCHMARK(BM_Cycle2160p)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportA
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  // Never read or write the operator's own settings file.
+  char folder[] = "/tmp/sorvant-bench-XXXXXX";
+  if (mkdtemp(folder) != nullptr) setenv("XDG_CONFIG_HOME", folder, 1);
   QGuiApplication app(argc, argv);  // fonts for the compass letters
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();

@@ -8,22 +8,6 @@
 namespace sorvant {
 namespace {
 
-void setDisplayBackground(System& sys, Color c) {
-  MainControls& m = sys.main;
-  m.backColor = c;
-  for (Control* panel : {&m.Frame_TOP_LEFT, &m.Frame_TOP_CENTER, &m.Frame_TOP_RIGHT, &m.Frame_BOTTOM_LEFT,
-                         &m.Frame_BOTTOM_RIGHT, &m.Label_COM_TIMEOUT})
-    panel->backColor = c;
-}
-
-void setButtonBackground(System& sys, Color c) {
-  for (Control* button : sys.main.commandButtons()) button->backColor = c;
-}
-
-void setLegendText(System& sys, Color c) {
-  for (Control* label : sys.main.legendLabels()) label->foreColor = c;
-}
-
 void requestFullRedraw(DisplayState& st) { st.NEWAZIMUTH = st.NEWCURSOR = st.NEWRING = true; }
 
 // The command row goes back to DEFAULT COLORS, with SAVE, RECALL and CANCEL out of sight.
@@ -40,6 +24,29 @@ int16_t setNumberIn(const Control& button) {
 }
 
 }  // namespace
+
+void setDisplayBackground(System& sys, Color c) {
+  MainControls& m = sys.main;
+  const bool changed = m.backColor != c;
+  m.backColor = c;
+  for (Control* panel : {&m.Frame_TOP_LEFT, &m.Frame_TOP_CENTER, &m.Frame_TOP_RIGHT, &m.Frame_BOTTOM_LEFT,
+                         &m.Frame_BOTTOM_RIGHT, &m.Label_COM_TIMEOUT})
+    panel->backColor = c;
+  // The window background is what the drawing surface is cleared to: a new one shows at once only
+  // by clearing, and the display is then drawn again on it at the next cycle.
+  if (changed) {
+    clearSurface(sys);
+    requestFullRedraw(sys.st);
+  }
+}
+
+void setButtonBackground(System& sys, Color c) {
+  for (Control* button : sys.main.commandButtons()) button->backColor = c;
+}
+
+void setLegendText(System& sys, Color c) {
+  for (Control* label : sys.main.legendLabels()) label->foreColor = c;
+}
 
 void pickColor(System& sys, int slot) {
   if (slot < DisplayBackground || slot > CursorColor) return;

@@ -9,6 +9,12 @@ namespace sorvant {
 // swatch and does the slot's follow-up: push into the main window, request a redraw, or run a cycle.
 void pickColor(System& sys, int slot);
 
+// The three colours the main window takes from the scheme: window and panel background (the drawing
+// surface is cleared to a new one and the display redrawn), button background, label text.
+void setDisplayBackground(System& sys, Color c);
+void setButtonBackground(System& sys, Color c);
+void setLegendText(System& sys, Color c);
+
 void cmdbutton_DISPLAY_BACKGROUND_COLOR_Click(System& sys);
 void cmdbutton_BUTTON_BACKGROUND_COLOR_Click(System& sys);
 void cmdbutton_LEGEND_TEXT_COLOR_Click(System& sys);

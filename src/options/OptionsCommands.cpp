@@ -5,6 +5,7 @@
 #include "core/Cycle.h"
 #include "display/Azimuth.h"
 #include "histogram/TestSource.h"
+#include "options/ColorScheme.h"
 
 namespace sorvant {
 namespace {
@@ -170,16 +171,9 @@ void CmdButton_TIME_Click(System& sys) {
 }
 
 void applySchemeToMainWindow(System& sys) {
-  MainControls& m = sys.main;
-  const Color back = sys.color(DisplayBackground);
-  m.backColor = back;
-  for (Control* c : {&m.Frame_TOP_LEFT, &m.Frame_TOP_CENTER, &m.Frame_TOP_RIGHT, &m.Frame_BOTTOM_LEFT,
-                     &m.Frame_BOTTOM_RIGHT, &m.Label_COM_TIMEOUT})
-    c->backColor = back;
-  const Color legend = sys.color(LegendText);
-  for (Control* c : m.legendLabels()) c->foreColor = legend;
-  const Color buttons = sys.color(ButtonBackground);
-  for (Control* c : m.commandButtons()) c->backColor = buttons;
+  setDisplayBackground(sys, sys.color(DisplayBackground));
+  setLegendText(sys, sys.color(LegendText));
+  setButtonBackground(sys, sys.color(ButtonBackground));
 }
 
 }  // namespace sorvant

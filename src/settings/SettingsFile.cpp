@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cstdint>
-#include <cstdlib>
 #include <fstream>
 #include <limits>
 #include <optional>
@@ -10,11 +9,7 @@
 #include <string_view>
 #include <system_error>
 
-#ifndef _WIN32
-#include <pwd.h>
-#include <unistd.h>
-#endif
-
+#include "core/ConfigFolder.h"
 #include "histogram/TestSource.h"
 #include "options/OptionsCommands.h"
 
@@ -33,16 +28,8 @@ constexpr int kLowestStoredVariation = -180;
 // No value needs more; a longer line is not a settings file.
 constexpr std::size_t kLongestLine = 256;
 
-#ifndef _WIN32
-fs::path homeFolder() {
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && home[0] == '/') return home;
-  const passwd* user = getpwuid(getuid());
-  return user != nullptr && user->pw_dir != nullptr ? fs::path(user->pw_dir) : fs::path("/");
-}
-#endif
 
-// The next line without its line end: CRLF as written, a lone LF as other editors leave it. Empty
+// The next line without its line end: CRLF as written, a lone LF as other editors leave it. None
 // at the end of the file, on a read error and for an overlong line: the file is then short or bad.
 std::optional<std::string> nextLine(std::istream& in) {
   std::string line;
@@ -69,11 +56,12 @@ std::string_view withoutBlanks(std::string_view s) {
 std::optional<int32_t> wholeNumber(const std::optional<std::string>& line, double lo, double hi) {
   if (!line) return std::nullopt;
   std::string_view s = withoutBlanks(*line);
-  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
-  const std::string_view unsignedPart = !s.empty() && s.front() == '-' ? s.substr(1) : s;
-  if (unsignedPart.find_first_not_of("0123456789.") != std::string_view::npos) return std::nullopt;
-  if (unsignedPart.find_first_of("0123456789") == std::string_view::npos) return std::nullopt;
-  if (unsignedPart.find('.') != unsignedPart.rfind('.')) return std::nullopt;
+  const bool sign = !s.empty() && (s.front() == '+' || s.front() == '-');
+  const std::string_view digits = sign ? s.substr(1) : s;
+  if (digits.find_first_not_of("0123456789.") != std::string_view::npos) return std::nullopt;
+  if (digits.find_first_of("0123456789") == std::string_view::npos) return std::nullopt;
+  if (digits.find('.') != digits.rfind('.')) return std::nullopt;
+  if (s.front() == '+') s = digits;  // from_chars takes no plus sign
   double value = 0;
   const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value);
   if (error != std::errc() || end != s.data() + s.size()) return std::nullopt;
@@ -191,9 +179,7 @@ fs::path settingsPath() {
 #ifdef _WIN32
   return fs::path("C:/Sorvant.ini");
 #else
-  const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  const fs::path config = xdg != nullptr && xdg[0] == '/' ? fs::path(xdg) : homeFolder() / ".config";
-  return config / "sorvant" / "Sorvant.ini";
+  return configFolder() / "Sorvant.ini";
 #endif
 }
 
@@ -218,15 +204,16 @@ void readSettings(System& sys, const fs::path& path) {
     if (in.is_open() && applyFile(sys, in)) break;
     in.close();
     portReleased = releasePort(sys) || portReleased;
-    setAside(path);
+    if (!replaced) {
+      setAside(path);
+      replaced = writeDefaultSettings(path);
+      if (replaced) continue;
+    }
     // One replacement at most: defaults that cannot be written, or not read back, end the retries
     // and the same defaults apply from memory.
-    if (replaced || !writeDefaultSettings(path)) {
-      std::istringstream builtIn(defaultSettingsText());
-      applyFile(sys, builtIn);
-      break;
-    }
-    replaced = true;
+    std::istringstream builtIn(defaultSettingsText());
+    applyFile(sys, builtIn);
+    break;
   }
   // The modes the failed read left (test source off, acquisition on) want the receiver; it is
   // heard again on the port number now in force.

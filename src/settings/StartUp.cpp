@@ -2,6 +2,7 @@
 
 #include "histogram/TestSource.h"
 #include "options/OptionsCommands.h"
+#include "settings/SettingsFile.h"
 
 namespace sorvant {
 
@@ -20,20 +21,14 @@ void initialiseSystem(System& sys) {
 void loadSystem(System& sys) {
   sys.st.COPYRIGHT = 0;
   OptionsControls& o = sys.opt;
-  // The built-in default settings: COM1 at 4800 baud, acquisition and test source on, manual
-  // heading, variation 0, the default colours.
-  sys.MSComm1.setCommPort(1);
-  o.BAUD_RATE = 4800;
-  o.HEADING_CORRECTION = -1;
-  CmdButton_ERROR_UP_Click(sys);
+  readSettings(sys, settingsPath());
 
   const int port = sys.MSComm1.commPort();
   if (port >= 1 && port <= 8) {
     o.CmdButton_COMM_PORT.caption = "COMM PORT : COM " + std::to_string(port);
     o.CmdButton_COMM_PORT.tag = "COM" + std::to_string(port) + " @ ";
   }
-  if (o.BAUD_RATE != 1200 && o.BAUD_RATE != 2400 && o.BAUD_RATE != 4800 && o.BAUD_RATE != 9600)
-    o.BAUD_RATE = 4800;
+  if (o.BAUD_RATE != 1200 && o.BAUD_RATE != 2400 && o.BAUD_RATE != 4800 && o.BAUD_RATE != 9600) o.BAUD_RATE = 4800;
   const std::string rate = std::to_string(o.BAUD_RATE);
   o.CmdButton_BAUD_RATE.caption = "BAUD RATE : " + rate;
   sys.MSComm1.setSettings(rate + ",n,8,1");
@@ -47,7 +42,10 @@ void loadSystem(System& sys) {
 void CmdButton_QUIT_Click(System& sys) { sys.host.closeWindow(); }
 
 void unloadSystem(System& sys) {
+  // The port goes first, so it is released even when the file cannot be written.
   if (sys.MSComm1.portOpen()) sys.MSComm1.close();
+  // A file that cannot be written leaves the previous one as it was; the program ends either way.
+  writeSettings(sys, settingsPath());
 }
 
 }  // namespace sorvant

@@ -6,11 +6,11 @@ namespace sorvant {
 
 // Creation values of the display state (clock stamps, test table).
 void initialiseSystem(System& sys);
-// Load: applies the stored (for now the built-in default) settings, captions and colours.
+// Load: reads the settings file, then shows the port, speed and colours it set.
 void loadSystem(System& sys);
-// QUIT and the window's own close: closes the port; the window then goes.
+// QUIT: closes the main window, whose close handling runs unloadSystem.
 void CmdButton_QUIT_Click(System& sys);
-// What closing the main window does by any path.
+// What closing the main window does by any path: closes the port and writes the settings file.
 void unloadSystem(System& sys);
 
 }  // namespace sorvant

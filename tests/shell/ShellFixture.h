@@ -2,27 +2,36 @@
 // A real main window on the offscreen platform, driven by the fake clock and port.
 #include <QApplication>
 #include <QTest>
+#include <memory>
 
 #include "core/SeededRandom.h"
 #include "display/ImageSurface.h"
 #include "display/MainWindow.h"
+#include "options/OptionsDialog.h"
 #include "serial/Reception.h"
 #include "settings/StartUp.h"
 #include "support/Fakes.h"
+#include "support/TestSystem.h"
 
 namespace sorvant::test {
 
 struct ShellFixture {
   explicit ShellFixture(QSize size = QSize(1280, 800)) : sys(Platform{clock, port, surface, window, picker, random}) {
     port.setReceiveHandler([this] { window.runEvent([this] { MSComm1_OnComm(sys); }); });
+    TestSystem::isolateSettings();  // a fresh settings folder of this test process, never the real one
     initialiseSystem(sys);
     loadSystem(sys);
     window.attach(sys, surface);
+    options = std::make_unique<OptionsDialog>(sys, window);
+    window.setOptionsWindow(options.get(), options.get());
     window.resize(size);
     window.show();
     QApplication::processEvents();
   }
-  ~ShellFixture() { window.close(); }
+  ~ShellFixture() {
+    window.close();
+    options.reset();
+  }
 
   template <class W>
   W* widget(const Control& c) {
@@ -42,6 +51,7 @@ struct ShellFixture {
   FakePicker picker;
   SeededRandom random;
   System sys;
+  std::unique_ptr<OptionsDialog> options;
 };
 
 }  // namespace sorvant::test

@@ -1,18 +1,37 @@
 #include "support/TestSystem.h"
 
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
 #include "display/Layout.h"
 #include "histogram/TestSource.h"
 #include "serial/Reception.h"
+#include "settings/SettingsFile.h"
 #include "settings/StartUp.h"
 
 namespace sorvant::test {
 
+namespace {
+
+// A settings folder for this process alone: parallel test processes never share a file.
+struct ProcessFolder {
+  std::filesystem::path path =
+      std::filesystem::temp_directory_path() / ("sorvant-test-" + std::to_string(std::random_device{}()));
+  ~ProcessFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+  }
+};
+
+}  // namespace
+
 TestSystem::TestSystem(bool load, bool resize) : sys(Platform{clock, port, surface, host, picker, random}) {
   port.setReceiveHandler([this] { MSComm1_OnComm(sys); });
+  isolateSettings();
   initialiseSystem(sys);
   if (load) loadSystem(sys);
   if (resize) Form_Resize(sys);
@@ -25,6 +44,13 @@ void TestSystem::tick(double seconds) {
 
 void TestSystem::useReceiver() {
   if (sys.main.CmdButton_TEST.caption != kTestOff) CmdButton_TEST_Click(sys);
+}
+
+void TestSystem::isolateSettings() {
+  static const ProcessFolder folder;
+  setenv("XDG_CONFIG_HOME", folder.path.c_str(), 1);
+  std::error_code ec;
+  std::filesystem::remove(settingsPath(), ec);
 }
 
 std::string TestSystem::testData(const std::string& relativePath) {

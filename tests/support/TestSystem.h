@@ -31,6 +31,9 @@ struct TestSystem {
   void useReceiver();
   // Reads a file of the shared test data (path relative to the test data folder).
   static std::string testData(const std::string& relativePath);
+  // Points XDG_CONFIG_HOME at a folder of this test process (removed at exit) holding no settings
+  // file, so a system loads the default settings and no test touches the real home folder.
+  static void isolateSettings();
 };
 
 }  // namespace sorvant::test

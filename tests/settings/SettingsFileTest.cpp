@@ -1,0 +1,233 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <utility>
+#include <vector>
+
+#include "histogram/TestSource.h"
+#include "options/OptionsCommands.h"
+#include "settings/SettingsFile.h"
+#include "settings/StartUp.h"
+#include "support/TestSystem.h"
+
+namespace sorvant::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string defaultFile() {
+  std::string text;
+  for (int set = 0; set < 5; ++set)
+    text += "5602168\r\n7314328\r\n10211039\r\n37120\r\n13092807\r\n4227327\r\n16777215\r\n7340031\r\n";
+  return text + "1\r\n4800\r\n\"A:ACQUIRE    ( ON )\"\r\n\"T:TEST             ( ON )\"\r\n\"MANUAL\"\r\n-1\r\n";
+}
+
+// The values of a file written with CRLF line ends (index = line number - 1).
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  for (std::size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
+    lines.push_back(text.substr(at, end - at));
+  return lines;
+}
+std::vector<std::string> defaultLines() { return linesOf(defaultFile()); }
+
+std::string joined(const std::vector<std::string>& lines, const std::string& end = "\r\n") {
+  std::string text;
+  for (const std::string& line : lines) text += line + end;
+  return text;
+}
+
+std::string contents(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+// Each test owns a config folder; systems are created normally and then loaded from it.
+class SettingsTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    fs::remove_all(folder_);
+    TestSystem::isolateSettings();
+  }
+  std::unique_ptr<TestSystem> start() {
+    auto ts = std::make_unique<TestSystem>(false, false);
+    setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
+    loadSystem(ts->sys);
+    return ts;
+  }
+  void store(const std::string& text) {
+    fs::remove_all(folder_);
+    fs::create_directories(file().parent_path());
+    std::ofstream(file(), std::ios::binary) << text;
+  }
+  fs::path file() const { return folder_ / "sorvant" / "Sorvant.ini"; }
+  fs::path bad() const { return folder_ / "sorvant" / "Sorvant.ini.bad"; }
+
+  fs::path folder_ = fs::temp_directory_path() / ("sorvant-settings-" + std::to_string(std::random_device{}()));
+};
+
+TEST_F(SettingsTest, NoFileWritesTheDefaultFileAndStartsWithItsSettings) {
+  auto ts = start();
+  EXPECT_EQ(contents(file()), defaultFile());
+  System& sys = ts->sys;
+  EXPECT_EQ(ts->port.commPort(), 1);
+  EXPECT_EQ(ts->port.settings(), "4800,n,8,1");
+  EXPECT_EQ(ts->port.openCalls, 0);
+  EXPECT_EQ(sys.main.Label_COMM.caption, "COM1 @ 4800 BAUD");
+  EXPECT_EQ(sys.main.CmdButton_ACQUIRE.caption + sys.main.CmdButton_TEST.caption, kAcquireOn + kTestOn);
+  EXPECT_EQ(sys.opt.CmdButton_HEADING.caption, kHeadingManual);
+  EXPECT_EQ(sys.opt.Label_HEADING_CORRECTION.caption, "000 WEST");
+  EXPECT_EQ(sys.opt.color(CursorColor), kDefaultColors[CursorColor]);
+}
+
+TEST_F(SettingsTest, ShutdownWritesWhatTheNextStartReadsBack) {
+  auto first = start();
+  System& a = first->sys;
+  first->port.setCommPort(5);
+  a.opt.BAUD_RATE = 9600;
+  CmdButton_TEST_Click(a);  // to the receiver: the port opens
+  CmdButton_HEADING_Click(a);
+  a.opt.HEADING_CORRECTION = 180;
+  for (int set = 1; set <= 5; ++set)
+    for (int slot = 1; slot <= 8; ++slot) a.colors.COLOR_TABLE[set][slot] = set * 100 + slot;
+  for (int slot = 1; slot <= 8; ++slot) a.opt.swatch(slot).backColor = 0xABCD00 + slot;
+  unloadSystem(a);
+  EXPECT_FALSE(first->port.portOpen());
+  const std::vector<std::string> written = linesOf(contents(file()));
+  ASSERT_EQ(written.size(), 46u);
+  EXPECT_EQ(written[40], "5");
+  EXPECT_EQ(written[43], "\"T:TEST             ( OFF )\"");
+  EXPECT_EQ(written[45], "179");
+
+  auto second = start();
+  System& b = second->sys;
+  EXPECT_EQ(second->port.commPort(), 5);
+  EXPECT_EQ(b.main.Label_COMM.caption, "COM5 @ 9600 BAUD");
+  EXPECT_TRUE(second->port.portOpen());  // stored test off with acquisition on
+  EXPECT_EQ(b.main.Label_SOURCE.caption, kSourceDf);
+  EXPECT_TRUE(b.st.GPS_TIMER);
+  EXPECT_FALSE(b.main.CmdButton_HDG_CW.visible || b.main.CmdButton_HDG_CCW.visible);
+  EXPECT_EQ(b.main.Label_HDG.caption, "GPS 000 TRU");
+  EXPECT_EQ(b.opt.Label_HEADING_CORRECTION.caption, "180 WEST");
+  for (int slot = 1; slot <= 8; ++slot) EXPECT_EQ(b.opt.color(slot), 0xABCD00 + slot);
+  for (int set = 2; set <= 5; ++set)
+    for (int slot = 1; slot <= 8; ++slot) EXPECT_EQ(b.colors.COLOR_TABLE[set][slot], set * 100 + slot);
+
+  CmdButton_ERROR_UP_Click(b);  // 180 -> -179
+  CmdButton_ACQUIRE_Click(b);
+  unloadSystem(b);
+  EXPECT_NE(contents(file()).find("\r\n-180\r\n"), std::string::npos);
+  auto third = start();
+  EXPECT_EQ(third->sys.st.HEADING_CORRECTION, -179);
+  EXPECT_EQ(third->sys.main.CmdButton_ACQUIRE.caption, kAcquireOff);
+  EXPECT_EQ(third->port.openCalls, 0);  // receiver mode without acquisition: the port stays closed
+}
+
+TEST_F(SettingsTest, ADamagedFileIsKeptAsBadAndWhatWasReadBeforeTheDamageStays) {
+  std::vector<std::string> lines = defaultLines();
+  lines[40] = "3";
+  lines[42] = "\"A:ACQUIRE  ( OFF )\"";
+  lines.pop_back();
+  store(joined(lines));
+  auto ts = start();
+  EXPECT_EQ(contents(file()), defaultFile());
+  EXPECT_EQ(contents(bad()), joined(lines));
+  EXPECT_EQ(ts->sys.main.CmdButton_ACQUIRE.caption, kAcquireOff);
+  EXPECT_EQ(ts->port.commPort(), 1);
+}
+
+TEST_F(SettingsTest, UnreadableValuesTakeTheBadFilePath) {
+  const std::vector<std::pair<int, std::string>> damage{{0, ""},     {0, "1 2"},     {7, "99999999999"}, {40, "0"},
+                                                        {40, "256"}, {40, "1,2"},    {40, "COM1"},       {41, "70000"},
+                                                        {41, "-"},   {43, "MANUAL"}, {45, "-181"},       {45, "1.2.3"}};
+  for (const auto& [index, text] : damage) {
+    std::vector<std::string> lines = defaultLines();
+    lines[index] = text;
+    store(joined(lines));
+    start();
+    EXPECT_TRUE(fs::exists(bad())) << "line " << index + 1 << ": " << text;
+    EXPECT_EQ(contents(file()), defaultFile());
+  }
+}
+
+TEST_F(SettingsTest, OnlyExactCaptionsActWhileLineEndsBlanksAndExtraLinesAreForgiven) {
+  std::vector<std::string> lines = defaultLines();
+  lines[40] = "  2.5 ";
+  lines[41] = "19200";
+  lines[42] = " \"A:ACQUIRE ( OFF )\"";
+  lines[43] = "\"t:test             ( off )\"";
+  lines[44] = "\"gps\"";
+  lines.push_back("anything after line 46");
+  store(joined(lines, "\n"));
+  auto ts = start();
+  EXPECT_FALSE(fs::exists(bad()));
+  EXPECT_EQ(ts->port.commPort(), 2);
+  EXPECT_EQ(ts->port.settings(), "4800,n,8,1");
+  EXPECT_EQ(ts->sys.main.CmdButton_ACQUIRE.caption + ts->sys.main.CmdButton_TEST.caption, kAcquireOn + kTestOn);
+  EXPECT_EQ(ts->sys.opt.CmdButton_HEADING.caption, kHeadingManual);
+
+  for (const auto& [text, port] : std::vector<std::pair<std::string, int>>{{"3.5", 4}, {"12", 12}}) {
+    lines = defaultLines();
+    lines[40] = text;
+    store(joined(lines));
+    ts = start();
+    EXPECT_EQ(ts->port.commPort(), port);
+  }
+  // A port beyond COM8 is set, but the captions keep the dialog's design port.
+  EXPECT_EQ(ts->sys.opt.CmdButton_COMM_PORT.caption, "COMM PORT : COM 2");
+  EXPECT_EQ(ts->sys.main.Label_COMM.caption, "COM2 @ 4800 BAUD");
+}
+
+TEST_F(SettingsTest, ABadFileAfterTheTestCommandOpenedThePortListensOnTheDefaultPort) {
+  std::vector<std::string> lines = defaultLines();
+  lines[40] = "3";
+  lines[43] = "\"T:TEST             ( OFF )\"";
+  lines[45] = "west";
+  store(joined(lines));
+  auto ts = start();
+  EXPECT_EQ(ts->port.closeCalls, 1);  // released before the port number changed under it
+  EXPECT_EQ(ts->port.openCalls, 2);
+  EXPECT_TRUE(ts->port.portOpen());
+  EXPECT_EQ(ts->sys.main.Label_COMM.caption, "COM1 @ 4800 BAUD");
+  EXPECT_EQ(ts->port.commPort(), 1);
+}
+
+TEST_F(SettingsTest, AFolderThatCannotBeWrittenNeitherStopsStartNorShutdown) {
+  fs::create_directories(folder_);
+  std::ofstream(folder_ / "sorvant") << "a file where the folder belongs";
+  auto ts = start();
+  EXPECT_EQ(ts->sys.opt.Label_HEADING_CORRECTION.caption, "000 WEST");
+  unloadSystem(ts->sys);
+
+  // A write that fails midway leaves the previous file as it was.
+  std::vector<std::string> lines = defaultLines();
+  lines[40] = "3";
+  store(joined(lines));
+  fs::create_directories(folder_ / "sorvant" / "Sorvant.ini.tmp" / "in the way");
+  ts = start();
+  ts->sys.opt.HEADING_CORRECTION = 45;
+  EXPECT_FALSE(writeSettings(ts->sys, file()));
+  EXPECT_EQ(contents(file()), joined(lines));
+}
+
+TEST_F(SettingsTest, PathFollowsAnAbsoluteXdgConfigHomeOnly) {
+  const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+  setenv("HOME", "/home/op", 1);
+  setenv("XDG_CONFIG_HOME", "/cfg", 1);
+  EXPECT_EQ(settingsPath(), fs::path("/cfg/sorvant/Sorvant.ini"));
+  setenv("XDG_CONFIG_HOME", "cfg", 1);
+  EXPECT_EQ(settingsPath(), fs::path("/home/op/.config/sorvant/Sorvant.ini"));
+  unsetenv("XDG_CONFIG_HOME");
+  EXPECT_EQ(settingsPath(), fs::path("/home/op/.config/sorvant/Sorvant.ini"));
+  setenv("HOME", home.c_str(), 1);
+}
+
+}  // namespace
+}  // namespace sorvant::test

@@ -1,0 +1,64 @@
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+
+#include "shell/ShellFixture.h"
+
+namespace sorvant::test {
+namespace {
+
+QPushButton* button(ShellFixture& f, Control& c) { return qobject_cast<QPushButton*>(f.options->widgetFor(c)); }
+
+TEST(OptionsDialog, OpensFromTheMainWindowAndItsCommandsReachIt) {
+  ShellFixture f;
+  EXPECT_FALSE(f.options->isVisible());
+  QTest::keyClick(&f.window, Qt::Key_O);
+  ASSERT_TRUE(f.options->isVisible());
+  EXPECT_EQ(f.options->windowTitle(), "Sorvant Options");
+  auto* decay = qobject_cast<QLabel*>(f.window.widgetFor(f.sys.main.Label_DECAY_RATE));
+  QTest::mouseClick(button(f, f.sys.opt.CmdButton_FRAC), Qt::LeftButton);
+  EXPECT_EQ(button(f, f.sys.opt.CmdButton_FRAC)->text(), "FRAC 0.85");
+  EXPECT_EQ(decay->text(), "0.85 @  5 SEC");
+  QTest::mouseClick(button(f, f.sys.opt.CmdButton_ERROR_DN), Qt::LeftButton);
+  EXPECT_EQ(qobject_cast<QLabel*>(f.options->widgetFor(f.sys.opt.Label_HEADING_CORRECTION))->text(), "001 EAST");
+  // Keys typed into the dialog are the dialog's own: they do not reach the main window's key map.
+  QTest::keyClick(f.options.get(), Qt::Key_D);
+  EXPECT_EQ(f.sys.main.CmdButton_DECAY.caption, kDecayOff);
+}
+
+TEST(OptionsDialog, ASwatchClickPicksItsColourAndTheWindowTakesIt) {
+  ShellFixture f;
+  QTest::keyClick(&f.window, Qt::Key_O);
+  f.picker.answer = rgb(10, 20, 200);
+  QWidget* swatch = f.options->widgetFor(f.sys.opt.Picture_LEGEND_TEXT_COLOR);
+  QTest::mouseClick(swatch, Qt::LeftButton);
+  EXPECT_EQ(f.picker.shown, 1);
+  EXPECT_EQ(swatch->palette().color(QPalette::Window), QColor(10, 20, 200));
+  EXPECT_EQ(f.window.widgetFor(f.sys.main.Label_HDG)->palette().color(QPalette::WindowText), QColor(10, 20, 200));
+  f.picker.answer = rgb(200, 0, 0);
+  QTest::mouseClick(button(f, f.sys.opt.cmdbutton_DISPLAY_BACKGROUND_COLOR), Qt::LeftButton);
+  // The surface outside the disc shows the new window background at once.
+  EXPECT_EQ(f.surface.image().pixelColor(2, 2), QColor(200, 0, 0));
+}
+
+TEST(OptionsDialog, ClosingKeepsEveryValueForTheNextOpening) {
+  ShellFixture f;
+  QTest::keyClick(&f.window, Qt::Key_O);
+  QTest::mouseClick(button(f, f.sys.opt.CmdButton_TIME), Qt::LeftButton);
+  QTest::mouseClick(button(f, f.sys.opt.CmdButton_B_COLORS), Qt::LeftButton);
+  EXPECT_TRUE(button(f, f.sys.opt.CmdButton_SAVE)->isVisible());
+  f.options->close();  // through the window frame
+  EXPECT_FALSE(f.options->isVisible());
+  QTest::keyClick(&f.window, Qt::Key_O);
+  ASSERT_TRUE(f.options->isVisible());
+  EXPECT_EQ(button(f, f.sys.opt.CmdButton_TIME)->text(), "@ 10 SEC");
+  QTest::mouseClick(button(f, f.sys.opt.cmdbutton_EXIT), Qt::LeftButton);
+  EXPECT_FALSE(f.options->isVisible());
+  QTest::keyClick(&f.window, Qt::Key_O);
+  EXPECT_FALSE(button(f, f.sys.opt.CmdButton_SAVE)->isVisible());  // EXIT left the idle face
+  EXPECT_TRUE(button(f, f.sys.opt.cmdbutton_DEFAULT_COLORS)->isVisible());
+}
+
+}  // namespace
+}  // namespace sorvant::test
