@@ -26,7 +26,7 @@
 #include "display/ImageSurface.h"
 #include "display/Layout.h"
 #include "histogram/TestSource.h"
-#include "serial/sorvant::QtSerialPort.h"
+#include "serial/QtSerialPort.h"
 #include "serial/Reception.h"
 #include "settings/StartUp.h"
 #include "support/Fakes.h"

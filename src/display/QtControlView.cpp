@@ -99,7 +99,8 @@ void applyControl(ControlView& v, const QRect& geometry) {
     v.geometry = geometry;
   }
   if (c.kind == ControlKind::Label && !c.wordWrap && (placed || c.caption != v.fitted)) {
-    v.widget->setFont(fittedFont(c, geometry.width()));
+    const QFont font = fittedFont(c, geometry.width());
+    if (font != v.widget->font()) v.widget->setFont(font);
     v.fitted = c.caption;
   }
   if (force || c.backColor != v.back || c.foreColor != v.fore) {
