@@ -6,6 +6,9 @@
 
 namespace sorvant {
 
+// Degrees to radians, as every drawing of a bearing converts them.
+inline constexpr double kRadiansPerDegree = 0.017453;
+
 // Decimal text of a number with one leading blank when it is not negative (" 45", "-7", " 2.5").
 std::string decimalText(double value);
 

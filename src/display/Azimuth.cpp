@@ -5,10 +5,6 @@
 namespace sorvant {
 namespace {
 
-// Degrees to radians with the factor the whole display uses, so frame, rings, cursor and vectors
-// agree to the last twip.
-constexpr double kRadiansPerDegree = 0.017453;
-
 struct CompassLetter {
   const char* text;
   int baseAngle;  // the letter's bearing + 270, reduced to 0..359

@@ -8,9 +8,6 @@
 namespace sorvant {
 namespace {
 
-// The same degrees-to-radians factor as the azimuth frame, so overlays line up with its ticks.
-constexpr double kRadiansPerDegree = 0.017453;
-
 // The ring count whose range, RINGCOUNT x 10, still fits a 16-bit integer.
 constexpr int kMostRings = 3276;
 

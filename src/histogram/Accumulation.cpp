@@ -45,14 +45,14 @@ int binOf(int bearing) {
   return b == 0 ? 360 : b;
 }
 
+}  // namespace
+
 void zeroBins(DisplayState& st) {
   for (int i = 1; i <= 360; ++i) {
     st.SECTOR_SUM[i] = 0;
     st.BEARING_COUNT[i] = 0;
   }
 }
-
-}  // namespace
 
 std::string sectorCaption(int width) {
   for (const SectorStep& s : kSectorSteps)

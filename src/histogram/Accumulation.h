@@ -7,6 +7,8 @@ namespace sorvant {
 // Counts one true bearing (0..359, north in bin 360) into BEARING_COUNT and every SECTOR_SUM bin of
 // its sector, raising MAXVECTOR as needed.
 void countBearing(System& sys, int bearing);
+// Empties bins 1..360 of BEARING_COUNT and SECTOR_SUM.
+void zeroBins(DisplayState& st);
 // Recomputes SECTOR_SUM and MAXVECTOR from BEARING_COUNT; clears NEWSECTOR.
 void SUMMING(System& sys);
 // One decay step when the decay period has elapsed (run by the cycle while DECAY_TIMER is set).

@@ -12,13 +12,6 @@ namespace sorvant {
 
 namespace {
 
-void zeroBins(DisplayState& st) {
-  for (int i = 1; i <= 360; ++i) {
-    st.SECTOR_SUM[i] = 0;
-    st.BEARING_COUNT[i] = 0;
-  }
-}
-
 // Stops listening to the receiver: closes the port and disarms the time-out watchdog. A port whose
 // open failed is already closed but left the watchdog armed, so that case is disarmed too; otherwise
 // the warning would stay on screen while nothing is meant to arrive.

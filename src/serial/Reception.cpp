@@ -13,7 +13,6 @@ constexpr std::size_t kGpsBufferLimit = 1000;
 constexpr char kDfStart = '%';
 constexpr std::size_t kDfDigits = 3;
 constexpr Integer kMaxIncount = 32767;
-constexpr double kRadiansPerDegree = 0.017453;
 
 }  // namespace
 
