@@ -54,7 +54,6 @@ class PtyPair {
   bool start() {
     socat_.start("socat", {"-d", "-d", "pty,raw,echo=0,link=" + a_, "pty,raw,echo=0,link=" + b_});
     if (!socat_.waitForStarted(3000)) return false;
-    // A link left by a killed socat points nowhere until the new one replaces it.
     if (!waitUntil([this] { return QFileInfo::exists(a_) && QFileInfo::exists(b_); }, 5000)) return false;
     fd_ = ::open(b_.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     return fd_ >= 0;
@@ -69,6 +68,10 @@ class PtyPair {
     else
       socat_.terminate();
     socat_.waitForFinished(3000);
+    // A killed socat leaves its links behind, pointing at terminal numbers that the next pair may
+    // reuse for the other end: remove them, as the device nodes of an unplugged adapter go.
+    QFile::remove(a_);
+    QFile::remove(b_);
   }
   // Writes all of text, letting the event loop run while the terminal's buffer is full.
   bool write(const std::string& text) {
