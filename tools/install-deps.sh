@@ -2,7 +2,8 @@
 # Installs the Debian packages the build, the tests and the display need, when any is missing.
 set -euo pipefail
 packages=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libgl-dev libxkbcommon-dev
-          libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation socat xvfb xauth xdotool)
+          libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation socat xvfb xauth xdotool
+          clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,0 +1,28 @@
+// The settings reader on an arbitrary file: it must end with a usable system and a readable file.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "FuzzSystem.h"
+#include "settings/SettingsFile.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace sorvant;
+  fuzz::useThrowAwaySettingsFolder();
+  static const std::filesystem::path path = settingsPath();
+  std::filesystem::create_directories(path.parent_path());
+  {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+  }
+  fuzz::FuzzSystem f;  // load reads the file
+  readSettings(f.sys, path);
+  const int port = f.sys.MSComm1.commPort();
+  if (port < 1 || port > 255) std::abort();
+  const int16_t baud = f.sys.opt.BAUD_RATE;
+  if (baud != 1200 && baud != 2400 && baud != 4800 && baud != 9600) std::abort();
+  if (f.sys.opt.HEADING_CORRECTION < -179 || f.sys.opt.HEADING_CORRECTION > 180) std::abort();
+  return 0;
+}
