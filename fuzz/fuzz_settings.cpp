@@ -1,9 +1,11 @@
-// The settings reader on an arbitrary file: it must end with a usable system and a readable file.
+// Start-up on an arbitrary settings file: it must end with a usable system and a readable file.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <string>
 
 #include "FuzzSystem.h"
 #include "settings/SettingsFile.h"
@@ -17,12 +19,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   }
-  fuzz::FuzzSystem f;  // load reads the file
-  readSettings(f.sys, path);
+  fuzz::FuzzSystem f;  // start-up: load reads the file and applies what it holds
   const int port = f.sys.MSComm1.commPort();
   if (port < 1 || port > 255) std::abort();
   const int16_t baud = f.sys.opt.BAUD_RATE;
   if (baud != 1200 && baud != 2400 && baud != 4800 && baud != 9600) std::abort();
   if (f.sys.opt.HEADING_CORRECTION < -179 || f.sys.opt.HEADING_CORRECTION > 180) std::abort();
+  // Whatever was read, the file left behind is one the next start reads without complaint.
+  std::ifstream in(path, std::ios::binary);
+  const std::string left((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (left.empty()) std::abort();
   return 0;
 }

@@ -25,6 +25,10 @@ TEST(OptionsDialog, OpensFromTheMainWindowAndItsCommandsReachIt) {
   // Keys typed into the dialog are the dialog's own: they do not reach the main window's key map.
   QTest::keyClick(f.options.get(), Qt::Key_D);
   EXPECT_EQ(f.sys.main.CmdButton_DECAY.caption, kDecayOff);
+  // With the dialog open, keys for the main window still reach the map.
+  QTest::keyClick(&f.window, Qt::Key_D);
+  EXPECT_EQ(f.sys.main.CmdButton_DECAY.caption, kDecayOn);
+  EXPECT_TRUE(f.options->isVisible());
 }
 
 TEST(OptionsDialog, ASwatchClickPicksItsColourAndTheWindowTakesIt) {
