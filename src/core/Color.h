@@ -22,8 +22,7 @@ enum ColorSlot : int {
   Vectors,
   CursorColor
 };
-constexpr Color kDefaultColors[9] = {0,        5602168,  7314328,  10211039, 37120,
-                                     13092807, 4227327, 16777215, 7340031};
+constexpr Color kDefaultColors[9] = {0, 5602168, 7314328, 10211039, 37120, 13092807, 4227327, 16777215, 7340031};
 
 // The platform's button-face and button-shadow colours, used to mark a failed port.
 constexpr Color kButtonFace = rgb(240, 240, 240);

@@ -19,8 +19,8 @@ struct FontSpec {
 };
 
 struct Control {
-  Control(std::string name_, ControlKind kind_, Control* parent_, std::string caption_, int left_, int top_,
-          int width_, int height_)
+  Control(std::string name_, ControlKind kind_, Control* parent_, std::string caption_, int left_, int top_, int width_,
+          int height_)
       : name(std::move(name_)),
         kind(kind_),
         parent(parent_),

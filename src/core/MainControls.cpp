@@ -40,8 +40,7 @@ MainControls::MainControls()
                         "      COM TIMEOUT !" + std::string(46, ' ') + "( NO DF DATA )", 0, 600, 1815, 735),
       Label_GPS_SPEED("Label_GPS_SPEED", L, &Frame_GPS_SPEED, "   GPS     SPEED", 120, 120, 780, 540),
       Label_GPS_FAIL("Label_GPS_FAIL", L, &Frame_GPS_FAIL, " GPS    FAIL", 120, 120, 615, 495),
-      Label_SORVANT_DF_DISPLAY("Label_SORVANT_DF_DISPLAY", L, &Frame_TOP_LEFT, "Sorvant DF Display", 0, 0, 2175,
-                               255),
+      Label_SORVANT_DF_DISPLAY("Label_SORVANT_DF_DISPLAY", L, &Frame_TOP_LEFT, "Sorvant DF Display", 0, 0, 2175, 255),
       Label_VERSION("Label_VERSION", L, &Frame_TOP_LEFT, "Ver. 1.2", 0, 255, 975, 255),
       Label_LAST_BRG("Label_LAST_BRG", L, &Frame_TOP_LEFT, "LAST BRG : 000", 0, 600, 1935, 255),
       Label_TOTAL_BRG("Label_TOTAL_BRG", L, &Frame_TOP_LEFT, "TOTAL BRG : 000", 0, 855, 2055, 255),
@@ -103,18 +102,18 @@ MainControls::MainControls()
 }
 
 std::vector<Control*> MainControls::all() {
-  return {&Frame_GPS_SPEED,   &Frame_GPS_FAIL,    &Frame_TOP_LEFT,      &Frame_TOP_CENTER,
-          &Frame_TOP_RIGHT,   &Frame_BOTTOM_LEFT, &Frame_BOTTOM_RIGHT,  &CmdButton_ACQUIRE,
-          &CmdButton_TEST,    &CmdButton_DECAY,   &CmdButton_REDUCE,    &CmdButton_CLEAR,
-          &CmdButton_QUIT,    &CmdButton_MEM1,    &CmdButton_MEM2,      &CmdButton_MEM3,
-          &CmdButton_MEM4,    &CmdButton_MEM5,    &CmdButton_SAVE,      &CmdButton_RECALL,
+  return {&Frame_GPS_SPEED,   &Frame_GPS_FAIL,     &Frame_TOP_LEFT,     &Frame_TOP_CENTER,
+          &Frame_TOP_RIGHT,   &Frame_BOTTOM_LEFT,  &Frame_BOTTOM_RIGHT, &CmdButton_ACQUIRE,
+          &CmdButton_TEST,    &CmdButton_DECAY,    &CmdButton_REDUCE,   &CmdButton_CLEAR,
+          &CmdButton_QUIT,    &CmdButton_MEM1,     &CmdButton_MEM2,     &CmdButton_MEM3,
+          &CmdButton_MEM4,    &CmdButton_MEM5,     &CmdButton_SAVE,     &CmdButton_RECALL,
           &CmdButton_CANCEL,  &CmdButton_CONTROLS, &CmdButton_OPTIONS,  &CmdButton_WINDOW,
-          &Label_COM_TIMEOUT, &Label_GPS_SPEED,   &Label_GPS_FAIL,      &Label_SORVANT_DF_DISPLAY,
-          &Label_VERSION,     &Label_LAST_BRG,    &Label_TOTAL_BRG,     &Label_TOTAL_TIME,
-          &Label_SOURCE,      &Label_HDG,         &Label_COPYRIGHT,     &Label_COMPANY,
-          &Label_CONTACT2,    &Label_TIME,        &Label_COMM,          &CmdButton_SECTOR,
-          &Label_DECAY,       &Label_DECAY_RATE,  &CmdButton_VAR,       &Label_RANGE,
-          &Label_CURSOR,      &Label_KEYPAD,      &CmdButton_HDG_CW,    &CmdButton_HDG_CCW,
+          &Label_COM_TIMEOUT, &Label_GPS_SPEED,    &Label_GPS_FAIL,     &Label_SORVANT_DF_DISPLAY,
+          &Label_VERSION,     &Label_LAST_BRG,     &Label_TOTAL_BRG,    &Label_TOTAL_TIME,
+          &Label_SOURCE,      &Label_HDG,          &Label_COPYRIGHT,    &Label_COMPANY,
+          &Label_CONTACT2,    &Label_TIME,         &Label_COMM,         &CmdButton_SECTOR,
+          &Label_DECAY,       &Label_DECAY_RATE,   &CmdButton_VAR,      &Label_RANGE,
+          &Label_CURSOR,      &Label_KEYPAD,       &CmdButton_HDG_CW,   &CmdButton_HDG_CCW,
           &CmdButton_CUR_CW,  &CmdButton_CUR_CCW};
 }
 
@@ -124,32 +123,46 @@ Control* MainControls::memoryButton(int n) {
 }
 
 std::vector<Control*> MainControls::commandButtons() {
-  return {&CmdButton_ACQUIRE, &CmdButton_CLEAR,   &CmdButton_CONTROLS, &CmdButton_WINDOW, &CmdButton_CUR_CCW,
-          &CmdButton_CUR_CW,  &CmdButton_DECAY,   &CmdButton_HDG_CCW,  &CmdButton_HDG_CW, &CmdButton_MEM1,
-          &CmdButton_MEM2,    &CmdButton_MEM3,    &CmdButton_MEM4,     &CmdButton_MEM5,   &CmdButton_OPTIONS,
-          &CmdButton_QUIT,    &CmdButton_REDUCE,  &CmdButton_SECTOR,   &CmdButton_TEST,   &CmdButton_VAR,
-          &CmdButton_SAVE,    &CmdButton_RECALL,  &CmdButton_CANCEL};
+  return {&CmdButton_ACQUIRE, &CmdButton_CLEAR,  &CmdButton_CONTROLS, &CmdButton_WINDOW, &CmdButton_CUR_CCW,
+          &CmdButton_CUR_CW,  &CmdButton_DECAY,  &CmdButton_HDG_CCW,  &CmdButton_HDG_CW, &CmdButton_MEM1,
+          &CmdButton_MEM2,    &CmdButton_MEM3,   &CmdButton_MEM4,     &CmdButton_MEM5,   &CmdButton_OPTIONS,
+          &CmdButton_QUIT,    &CmdButton_REDUCE, &CmdButton_SECTOR,   &CmdButton_TEST,   &CmdButton_VAR,
+          &CmdButton_SAVE,    &CmdButton_RECALL, &CmdButton_CANCEL};
 }
 
 std::vector<Control*> MainControls::legendLabels() {
-  return {&Label_COMM,     &Label_COPYRIGHT,  &Label_CURSOR,      &Label_DECAY,      &Label_DECAY_RATE,
-          &Label_HDG,      &Label_KEYPAD,     &Label_LAST_BRG,    &Label_CONTACT2,   &Label_RANGE,
-          &Label_COMPANY,  &Label_SOURCE,     &Label_TIME,        &Label_TOTAL_BRG,  &Label_TOTAL_TIME,
-          &Label_VERSION,  &Label_SORVANT_DF_DISPLAY, &Label_COM_TIMEOUT};
+  return {&Label_COMM,
+          &Label_COPYRIGHT,
+          &Label_CURSOR,
+          &Label_DECAY,
+          &Label_DECAY_RATE,
+          &Label_HDG,
+          &Label_KEYPAD,
+          &Label_LAST_BRG,
+          &Label_CONTACT2,
+          &Label_RANGE,
+          &Label_COMPANY,
+          &Label_SOURCE,
+          &Label_TIME,
+          &Label_TOTAL_BRG,
+          &Label_TOTAL_TIME,
+          &Label_VERSION,
+          &Label_SORVANT_DF_DISPLAY,
+          &Label_COM_TIMEOUT};
 }
 
 std::vector<Control*> MainControls::hideableButtons() {
-  return {&CmdButton_ACQUIRE, &CmdButton_CLEAR,  &CmdButton_CUR_CW, &CmdButton_CUR_CCW, &CmdButton_DECAY,
-          &CmdButton_HDG_CW,  &CmdButton_HDG_CCW, &CmdButton_MEM1,  &CmdButton_MEM2,    &CmdButton_MEM3,
-          &CmdButton_MEM4,    &CmdButton_MEM5,   &CmdButton_OPTIONS, &CmdButton_WINDOW, &CmdButton_QUIT,
-          &CmdButton_REDUCE,  &CmdButton_SECTOR, &CmdButton_TEST,   &CmdButton_VAR};
+  return {&CmdButton_ACQUIRE, &CmdButton_CLEAR,   &CmdButton_CUR_CW,  &CmdButton_CUR_CCW, &CmdButton_DECAY,
+          &CmdButton_HDG_CW,  &CmdButton_HDG_CCW, &CmdButton_MEM1,    &CmdButton_MEM2,    &CmdButton_MEM3,
+          &CmdButton_MEM4,    &CmdButton_MEM5,    &CmdButton_OPTIONS, &CmdButton_WINDOW,  &CmdButton_QUIT,
+          &CmdButton_REDUCE,  &CmdButton_SECTOR,  &CmdButton_TEST,    &CmdButton_VAR};
 }
 
 std::vector<Control*> MainControls::hideableLabels() {
-  return {&Label_COMM,    &Label_COPYRIGHT, &Label_CURSOR,     &Label_DECAY,     &Label_DECAY_RATE,
-          &Label_HDG,     &Label_LAST_BRG,  &Label_CONTACT2,   &Label_RANGE,     &Label_COMPANY,
-          &Label_SOURCE,  &Label_TIME,      &Label_TOTAL_BRG,  &Label_TOTAL_TIME, &Label_VERSION,
-          &Label_SORVANT_DF_DISPLAY};
+  return {&Label_COMM,       &Label_COPYRIGHT,  &Label_CURSOR,   &Label_DECAY,
+          &Label_DECAY_RATE, &Label_HDG,        &Label_LAST_BRG, &Label_CONTACT2,
+          &Label_RANGE,      &Label_COMPANY,    &Label_SOURCE,   &Label_TIME,
+          &Label_TOTAL_BRG,  &Label_TOTAL_TIME, &Label_VERSION,  &Label_SORVANT_DF_DISPLAY};
 }
 
 }  // namespace sorvant

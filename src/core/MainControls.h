@@ -15,11 +15,10 @@ struct MainControls {
   Color backColor = kDefaultColors[DisplayBackground];
 
   // Panels first: controls inside them point at them.
-  Control Frame_GPS_SPEED, Frame_GPS_FAIL, Frame_TOP_LEFT, Frame_TOP_CENTER, Frame_TOP_RIGHT,
-      Frame_BOTTOM_LEFT, Frame_BOTTOM_RIGHT;
+  Control Frame_GPS_SPEED, Frame_GPS_FAIL, Frame_TOP_LEFT, Frame_TOP_CENTER, Frame_TOP_RIGHT, Frame_BOTTOM_LEFT,
+      Frame_BOTTOM_RIGHT;
 
-  Control CmdButton_ACQUIRE, CmdButton_TEST, CmdButton_DECAY, CmdButton_REDUCE, CmdButton_CLEAR,
-      CmdButton_QUIT;
+  Control CmdButton_ACQUIRE, CmdButton_TEST, CmdButton_DECAY, CmdButton_REDUCE, CmdButton_CLEAR, CmdButton_QUIT;
   Control CmdButton_MEM1, CmdButton_MEM2, CmdButton_MEM3, CmdButton_MEM4, CmdButton_MEM5;
   Control CmdButton_SAVE, CmdButton_RECALL, CmdButton_CANCEL;
   Control CmdButton_CONTROLS, CmdButton_OPTIONS, CmdButton_WINDOW;

@@ -23,11 +23,11 @@ struct OptionsControls {
   Control Frame_COLORS, frame_COMM, Frame_HEADING_SOURCE, Frame_HEADING_CORRECTION, Frame_DECAY;
 
   Control cmdbutton_DISPLAY_BACKGROUND_COLOR, cmdbutton_BUTTON_BACKGROUND_COLOR, cmdbutton_LEGEND_TEXT_COLOR,
-      cmdbutton_AZIMUTH_BACKGROUND, cmdbutton_AZIMUTH_SCALE_COLOR, cmdbutton_RANGE_RINGS_COLOR,
-      cmdbutton_VECTORS_COLOR, cmdbutton_CURSOR_COLOR;
+      cmdbutton_AZIMUTH_BACKGROUND, cmdbutton_AZIMUTH_SCALE_COLOR, cmdbutton_RANGE_RINGS_COLOR, cmdbutton_VECTORS_COLOR,
+      cmdbutton_CURSOR_COLOR;
   Control Picture_DISPLAY_BACKGROUND_COLOR, Picture_BUTTON_BACKGROUND_COLOR, Picture_LEGEND_TEXT_COLOR,
-      Picture_AZIMUTH_BACKGROUND_COLOR, Picture_AZIMUTH_SCALE_COLOR, Picture_RANGE_RINGS_COLOR,
-      Picture_VECTORS_COLOR, Picture_CURSOR_COLOR;
+      Picture_AZIMUTH_BACKGROUND_COLOR, Picture_AZIMUTH_SCALE_COLOR, Picture_RANGE_RINGS_COLOR, Picture_VECTORS_COLOR,
+      Picture_CURSOR_COLOR;
 
   Control cmdbutton_DEFAULT_COLORS, CmdButton_SAVE, CmdButton_RECALL, CmdButton_CANCEL;
   Control CmdButton_A_COLORS, CmdButton_B_COLORS, CmdButton_C_COLORS, CmdButton_D_COLORS;

@@ -14,8 +14,8 @@ class QtClock final : public Clock {
     // Hours, minutes and seconds, with the AM/PM marker where the locale uses one; no time zone.
     const QString shortFormat = QLocale().timeFormat(QLocale::ShortFormat);
     const bool twelveHour = shortFormat.contains(QLatin1String("ap"), Qt::CaseInsensitive);
-    return QLocale().toString(QTime::currentTime(), twelveHour ? QStringLiteral("h:mm:ss AP")
-                                                                : QStringLiteral("HH:mm:ss"))
+    return QLocale()
+        .toString(QTime::currentTime(), twelveHour ? QStringLiteral("h:mm:ss AP") : QStringLiteral("HH:mm:ss"))
         .toStdString();
   }
 };

@@ -148,7 +148,8 @@ void ImageSurface::Print(const std::string& text) {
   const QRectF box(topLeft, QFontMetricsF(font, p.device()).size(Qt::TextSingleLine, s));
   p.drawText(box, Qt::AlignLeft | Qt::AlignTop, s);
   p.restore();
-  record(3, currentX, currentY, fontSize, fontBold ? 1 : 0, box.toAlignedRect().adjusted(-1, -1, 1, 1), fontName + '\n' + text);
+  record(3, currentX, currentY, fontSize, fontBold ? 1 : 0, box.toAlignedRect().adjusted(-1, -1, 1, 1),
+         fontName + '\n' + text);
 }
 
 void ImageSurface::Refresh() {

@@ -13,8 +13,8 @@
 
 #include "core/Cycle.h"
 #include "display/ImageSurface.h"
-#include "display/QtControlView.h"
 #include "display/Layout.h"
+#include "display/QtControlView.h"
 #include "input/Dispatch.h"
 #include "input/KeyMap.h"
 #include "input/QtKeys.h"

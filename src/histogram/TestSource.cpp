@@ -1,10 +1,9 @@
 #include "histogram/TestSource.h"
 
-#include "core/Cycle.h"
-
 #include <cmath>
 #include <limits>
 
+#include "core/Cycle.h"
 #include "display/Marker.h"
 #include "histogram/Accumulation.h"
 

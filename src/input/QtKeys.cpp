@@ -17,10 +17,17 @@ int modifierMask(const QKeyEvent& event) {
   const bool press = event.type() == QEvent::KeyPress;
   auto apply = [&](int bit) { mask = press ? (mask | bit) : (mask & ~bit); };
   switch (event.key()) {
-    case Qt::Key_Shift: apply(ShiftMask); break;
-    case Qt::Key_Control: apply(CtrlMask); break;
-    case Qt::Key_Alt: apply(AltMask); break;
-    default: break;
+    case Qt::Key_Shift:
+      apply(ShiftMask);
+      break;
+    case Qt::Key_Control:
+      apply(CtrlMask);
+      break;
+    case Qt::Key_Alt:
+      apply(AltMask);
+      break;
+    default:
+      break;
   }
   return mask;
 }
@@ -28,11 +35,20 @@ int modifierMask(const QKeyEvent& event) {
 // The keypad's 2, 4, 6 and 8, whether NumLock gives digits or arrows.
 int keypadCode(int key) {
   switch (key) {
-    case Qt::Key_2: case Qt::Key_Down: return KeyPad2;
-    case Qt::Key_4: case Qt::Key_Left: return KeyPad4;
-    case Qt::Key_6: case Qt::Key_Right: return KeyPad6;
-    case Qt::Key_8: case Qt::Key_Up: return KeyPad8;
-    default: return 0;
+    case Qt::Key_2:
+    case Qt::Key_Down:
+      return KeyPad2;
+    case Qt::Key_4:
+    case Qt::Key_Left:
+      return KeyPad4;
+    case Qt::Key_6:
+    case Qt::Key_Right:
+      return KeyPad6;
+    case Qt::Key_8:
+    case Qt::Key_Up:
+      return KeyPad8;
+    default:
+      return 0;
   }
 }
 
@@ -69,8 +85,17 @@ KeyStroke translateKey(const QKeyEvent& event) {
     return k;
   }
   switch (key) {
-    case Qt::Key_A: case Qt::Key_C: case Qt::Key_D: case Qt::Key_H: case Qt::Key_O: case Qt::Key_Q:
-    case Qt::Key_R: case Qt::Key_S: case Qt::Key_T: case Qt::Key_V: case Qt::Key_W:
+    case Qt::Key_A:
+    case Qt::Key_C:
+    case Qt::Key_D:
+    case Qt::Key_H:
+    case Qt::Key_O:
+    case Qt::Key_Q:
+    case Qt::Key_R:
+    case Qt::Key_S:
+    case Qt::Key_T:
+    case Qt::Key_V:
+    case Qt::Key_W:
       k.code = key;  // Qt's letter codes are the ASCII capitals 65..90
       break;
     default:

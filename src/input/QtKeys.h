@@ -5,7 +5,7 @@
 namespace sorvant {
 
 struct KeyStroke {
-  int code = 0;  // 0: a key the map does not know
+  int code = 0;   // 0: a key the map does not know
   int shift = 0;  // Shift 1, Ctrl 2, Alt 4
 };
 

@@ -96,11 +96,21 @@ void CmdButton_BAUD_RATE_Click(System& sys) {
   if (wasOpen) port.close();
   int16_t next = 4800;
   switch (sys.opt.BAUD_RATE) {
-    case 1200: next = 2400; break;
-    case 2400: next = 4800; break;
-    case 4800: next = 9600; break;
-    case 9600: next = 1200; break;
-    default: next = 4800; break;
+    case 1200:
+      next = 2400;
+      break;
+    case 2400:
+      next = 4800;
+      break;
+    case 4800:
+      next = 9600;
+      break;
+    case 9600:
+      next = 1200;
+      break;
+    default:
+      next = 4800;
+      break;
   }
   const std::string rate = std::to_string(next);
   sys.opt.BAUD_RATE = next;

@@ -28,7 +28,6 @@ constexpr int kLowestStoredVariation = -180;
 // No value needs more; a longer line is not a settings file.
 constexpr std::size_t kLongestLine = 256;
 
-
 // The next line without its line end: CRLF as written, a lone LF as other editors leave it. None
 // at the end of the file, on a read error and for an overlong line: the file is then short or bad.
 std::optional<std::string> nextLine(std::istream& in) {

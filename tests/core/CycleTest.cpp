@@ -21,8 +21,8 @@ TEST(Cycle, TotalTimeCaptionFollowsTheClock) {
     double seconds;
     const char* caption;
   };
-  for (const Case& c : {Case{9.7, "TOTAL TIME : 0009"}, Case{999.5, "TOTAL TIME : 0999"},
-                        Case{1234, "TOTAL TIME :  1234"}}) {
+  for (const Case& c :
+       {Case{9.7, "TOTAL TIME : 0009"}, Case{999.5, "TOTAL TIME : 0999"}, Case{1234, "TOTAL TIME :  1234"}}) {
     TestSystem ts;
     ts.sys.st.ACQTIME = 0;
     stampAcquisitionTime(ts.sys);

@@ -40,10 +40,21 @@ constexpr int kWidths[] = {4, 6, 8, 12, 18, 24, 36, 48, 72, 108};
 }
 
 std::string randomLine(std::mt19937& rng) {
-  static const char* pieces[] = {"%",     "%0",    "%12",   "%123",  "%359",  "%999",  "%-05", "\r\n", "\r",
+  static const char* pieces[] = {"%",
+                                 "%0",
+                                 "%12",
+                                 "%123",
+                                 "%359",
+                                 "%999",
+                                 "%-05",
+                                 "\r\n",
+                                 "\r",
                                  "$GPVTG,054.7,T,,M,005.5,N,010.2,K*48\r\n",
                                  "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n",
-                                 "$GNRMC,,V,,,,,,,,,,N*4D\r\n", "garbage", "\x01\xff", "$GPVTG,,T,,M,,N,,K,N*2C"};
+                                 "$GNRMC,,V,,,,,,,,,,N*4D\r\n",
+                                 "garbage",
+                                 "\x01\xff",
+                                 "$GPVTG,,T,,M,,N,,K,N*2C"};
   std::string out;
   const int n = 1 + static_cast<int>(rng() % 4);
   for (int i = 0; i < n; ++i) out += pieces[rng() % std::size(pieces)];
@@ -51,8 +62,8 @@ std::string randomLine(std::mt19937& rng) {
 }
 
 TEST(Invariants, HoldAfterEveryStepOfLongRandomRuns) {
-  static const int keys[] = {Key1, Key2, Key3, Key4, Key5, Key6, Key7, Key8, KeyA, KeyC, KeyD, KeyH,
-                             KeyR, KeyS, KeyT, KeyV, KeyW, KeyPad2, KeyPad4, KeyPad6, KeyPad8};
+  static const int keys[] = {Key1, Key2, Key3, Key4, Key5, Key6, Key7,    Key8,    KeyA,    KeyC,   KeyD,
+                             KeyH, KeyR, KeyS, KeyT, KeyV, KeyW, KeyPad2, KeyPad4, KeyPad6, KeyPad8};
   for (uint32_t seed : {1u, 2u, 3u}) {
     std::mt19937 rng(seed);
     TestSystem ts;

@@ -14,7 +14,7 @@ TEST(OptionsPort, StepsThroughEightPortsTestingEachAndKeepingItsOpenState) {
   EXPECT_EQ(ts.port.commPort(), 1);
   EXPECT_EQ(o.CmdButton_COMM_PORT.caption, "COMM PORT : COM 1");
   EXPECT_EQ(o.CmdButton_COMM_PORT.tag, "COM1 @ ");
-  EXPECT_EQ(ts.port.openCalls, 1);  // tested by opening...
+  EXPECT_EQ(ts.port.openCalls, 1);   // tested by opening...
   EXPECT_FALSE(ts.port.portOpen());  // ...and closed again, as it was
   EXPECT_EQ(ts.sys.main.Label_COMM.caption, "COM1 @ 4800 BAUD");
 

@@ -1,8 +1,8 @@
 // Real key and mouse events through Qt reaching the key map and the step buttons.
 #include <gtest/gtest.h>
 
-#include <QPushButton>
 #include <QElapsedTimer>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QThread>
 #include <functional>

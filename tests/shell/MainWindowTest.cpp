@@ -54,8 +54,8 @@ TEST(MainWindow, ImageSurfaceShowsTheDiscAndAVectorTowardsItsBearing) {
   f.window.runEvent([&] { EXECUTIVE(sys); });
   const DisplayState& st = sys.st;
   // Inside the disc, away from the vectors, the cursor and the crosshair: azimuth background.
-  EXPECT_TRUE(near(f.pixelAt(st.CENTERX - st.AZRADIUS * 0.5f, st.CENTERY + st.AZRADIUS * 0.3f),
-                   sys.color(AzimuthBackground)));
+  EXPECT_TRUE(
+      near(f.pixelAt(st.CENTERX - st.AZRADIUS * 0.5f, st.CENTERY + st.AZRADIUS * 0.3f), sys.color(AzimuthBackground)));
   // Outside the disc: the window background.
   EXPECT_TRUE(near(f.pixelAt(st.CENTERX, st.CENTERY - st.AZRADIUS - 600), sys.color(DisplayBackground)));
   // Along bearing 90 (straight right with heading 0), halfway out: the vectors colour.
