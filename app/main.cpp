@@ -10,6 +10,7 @@
 #include "options/QtColorPicker.h"
 #include "serial/QtSerialPort.h"
 #include "serial/Reception.h"
+#include "settings/QtTermination.h"
 #include "settings/StartUp.h"
 
 int main(int argc, char** argv) {
@@ -33,6 +34,7 @@ int main(int argc, char** argv) {
   window.attach(sys, surface);
   sorvant::OptionsDialog options(sys, window);
   window.setOptionsWindow(&options, &options);
+  sorvant::closeOnTermination(window);
   window.showMaximized();
   return QApplication::exec();
 }
