@@ -92,44 +92,14 @@ Control& OptionsControls::picker(int slot) {
 }
 
 std::vector<Control*> OptionsControls::all() {
-  return {&Frame_COLORS,
-          &frame_COMM,
-          &Frame_HEADING_SOURCE,
-          &Frame_HEADING_CORRECTION,
-          &Frame_DECAY,
-          &cmdbutton_DISPLAY_BACKGROUND_COLOR,
-          &cmdbutton_BUTTON_BACKGROUND_COLOR,
-          &cmdbutton_LEGEND_TEXT_COLOR,
-          &cmdbutton_AZIMUTH_BACKGROUND,
-          &cmdbutton_AZIMUTH_SCALE_COLOR,
-          &cmdbutton_RANGE_RINGS_COLOR,
-          &cmdbutton_VECTORS_COLOR,
-          &cmdbutton_CURSOR_COLOR,
-          &Picture_DISPLAY_BACKGROUND_COLOR,
-          &Picture_BUTTON_BACKGROUND_COLOR,
-          &Picture_LEGEND_TEXT_COLOR,
-          &Picture_AZIMUTH_BACKGROUND_COLOR,
-          &Picture_AZIMUTH_SCALE_COLOR,
-          &Picture_RANGE_RINGS_COLOR,
-          &Picture_VECTORS_COLOR,
-          &Picture_CURSOR_COLOR,
-          &cmdbutton_DEFAULT_COLORS,
-          &CmdButton_SAVE,
-          &CmdButton_RECALL,
-          &CmdButton_CANCEL,
-          &CmdButton_A_COLORS,
-          &CmdButton_B_COLORS,
-          &CmdButton_C_COLORS,
-          &CmdButton_D_COLORS,
-          &CmdButton_COMM_PORT,
-          &CmdButton_BAUD_RATE,
-          &CmdButton_HEADING,
-          &Label_HEADING_CORRECTION,
-          &CmdButton_ERROR_UP,
-          &CmdButton_ERROR_DN,
-          &CmdButton_FRAC,
-          &CmdButton_TIME,
-          &cmdbutton_EXIT};
+  std::vector<Control*> out{&Frame_COLORS, &frame_COMM, &Frame_HEADING_SOURCE, &Frame_HEADING_CORRECTION, &Frame_DECAY};
+  for (int slot = 1; slot <= 8; ++slot) out.push_back(&picker(slot));
+  for (int slot = 1; slot <= 8; ++slot) out.push_back(&swatch(slot));
+  out.insert(out.end(), {&cmdbutton_DEFAULT_COLORS, &CmdButton_SAVE, &CmdButton_RECALL, &CmdButton_CANCEL,
+                         &CmdButton_A_COLORS, &CmdButton_B_COLORS, &CmdButton_C_COLORS, &CmdButton_D_COLORS,
+                         &CmdButton_COMM_PORT, &CmdButton_BAUD_RATE, &CmdButton_HEADING, &Label_HEADING_CORRECTION,
+                         &CmdButton_ERROR_UP, &CmdButton_ERROR_DN, &CmdButton_FRAC, &CmdButton_TIME, &cmdbutton_EXIT});
+  return out;
 }
 
 ColorTable::ColorTable() {

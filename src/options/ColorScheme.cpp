@@ -23,6 +23,15 @@ int16_t setNumberIn(const Control& button) {
   return n >= 1 && n <= 5 ? n : 0;
 }
 
+// SAVE and RECALL alike: back to the idle face, then the set the button's tag names becomes the
+// current one. 0 when the tag names none of the five sets; nothing else changes then.
+int16_t useChosenSet(System& sys, const Control& button) {
+  showIdleFace(sys.opt);
+  const int16_t set = setNumberIn(button);
+  if (set != 0) sys.colors.COLOR_SET = set;
+  return set;
+}
+
 }  // namespace
 
 void setDisplayBackground(System& sys, Color c) {
@@ -139,25 +148,19 @@ void cmdbutton_EXIT_Click(System& sys) {
 namespace options {
 
 void CmdButton_SAVE_Click(System& sys) {
-  OptionsControls& o = sys.opt;
-  showIdleFace(o);
-  const int16_t set = setNumberIn(o.CmdButton_SAVE);
+  const int16_t set = useChosenSet(sys, sys.opt.CmdButton_SAVE);
   if (set == 0) return;
-  ColorTable& t = sys.colors;
-  t.COLOR_SET = set;
-  for (int slot = DisplayBackground; slot <= CursorColor; ++slot) t.COLOR_TABLE[set][slot] = o.color(slot);
+  for (int slot = DisplayBackground; slot <= CursorColor; ++slot)
+    sys.colors.COLOR_TABLE[set][slot] = sys.opt.color(slot);
   requestFullRedraw(sys.st);
   EXECUTIVE(sys);
 }
 
 void CmdButton_RECALL_Click(System& sys) {
-  OptionsControls& o = sys.opt;
-  showIdleFace(o);
-  const int16_t set = setNumberIn(o.CmdButton_RECALL);
+  const int16_t set = useChosenSet(sys, sys.opt.CmdButton_RECALL);
   if (set == 0) return;
-  ColorTable& t = sys.colors;
-  t.COLOR_SET = set;
-  for (int slot = DisplayBackground; slot <= CursorColor; ++slot) o.swatch(slot).backColor = t.COLOR_TABLE[set][slot];
+  for (int slot = DisplayBackground; slot <= CursorColor; ++slot)
+    sys.opt.swatch(slot).backColor = sys.colors.COLOR_TABLE[set][slot];
   applySchemeToMainWindow(sys);
   requestFullRedraw(sys.st);
   EXECUTIVE(sys);
