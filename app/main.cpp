@@ -4,6 +4,7 @@
 
 #include "core/QtClock.h"
 #include "core/SeededRandom.h"
+#include "cycle/Cycle.h"
 #include "display/ImageSurface.h"
 #include "display/MainWindow.h"
 #include "options/OptionsDialog.h"
@@ -26,7 +27,7 @@ int main(int argc, char** argv) {
   sorvant::SeededRandom random;
   picker.setParentWidget(&window);
 
-  sorvant::System sys(sorvant::Platform{clock, port, surface, window, picker, random});
+  sorvant::System sys(sorvant::Platform{&sorvant::EXECUTIVE, clock, port, surface, window, picker, random});
   port.setReceiveHandler([&] { window.runEvent([&] { sorvant::MSComm1_OnComm(sys); }); });
 
   sorvant::initialiseSystem(sys);

@@ -4,8 +4,8 @@
 #include <QGuiApplication>
 #include <cstdlib>
 
-#include "core/Cycle.h"
 #include "core/SeededRandom.h"
+#include "cycle/Cycle.h"
 #include "display/ImageSurface.h"
 #include "display/Layout.h"
 #include "serial/Reception.h"
@@ -26,7 +26,7 @@ void runCycles(benchmark::State& state, int widthPx, int heightPx) {
   host.scaleWidth = widthPx * 15.0f;
   host.scaleHeight = heightPx * 15.0f;
   surface.resize(QSize(widthPx, heightPx), 1.0, 96.0);
-  System sys(Platform{clock, port, surface, host, picker, random});
+  System sys(Platform{&EXECUTIVE, clock, port, surface, host, picker, random});
   initialiseSystem(sys);
   loadSystem(sys);
   Form_Resize(sys);

@@ -20,9 +20,9 @@
 #include <string>
 #include <vector>
 
-#include "core/Cycle.h"
 #include "core/SeededRandom.h"
 #include "core/System.h"
+#include "cycle/Cycle.h"
 #include "display/ImageSurface.h"
 #include "display/Layout.h"
 #include "histogram/TestSource.h"
@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
   sorvant::test::FakeWindowHost host;
   sorvant::test::FakePicker picker;
   sorvant::SeededRandom random;
-  sorvant::System sys(sorvant::Platform{clock, port, surface, host, picker, random});
+  sorvant::System sys(sorvant::Platform{&sorvant::EXECUTIVE, clock, port, surface, host, picker, random});
   surface.resize(QSize(static_cast<int>(host.scaleWidth / 15), static_cast<int>(host.scaleHeight / 15)), 1.0, 96.0);
 
   Clock::time_point counted;

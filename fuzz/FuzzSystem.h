@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/Cycle.h"
 #include "core/SeededRandom.h"
+#include "cycle/Cycle.h"
 #include "display/Layout.h"
 #include "serial/Reception.h"
 #include "settings/StartUp.h"
@@ -24,7 +24,7 @@ inline void useThrowAwaySettingsFolder() {
 }
 
 struct FuzzSystem {
-  FuzzSystem() : sys(Platform{clock, port, surface, host, picker, random}) {
+  FuzzSystem() : sys(Platform{&EXECUTIVE, clock, port, surface, host, picker, random}) {
     useThrowAwaySettingsFolder();
     port.setReceiveHandler([this] { MSComm1_OnComm(sys); });
     initialiseSystem(sys);

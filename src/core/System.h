@@ -10,7 +10,13 @@
 
 namespace sorvant {
 
+struct System;
+// The processing cycle. It runs every subsystem, so it lives above them; commands reach it through
+// the system they were given instead of calling up into it.
+using CycleRoutine = void (*)(System&);
+
 struct Platform {
+  CycleRoutine cycle;
   Clock& clock;
   SerialPort& port;
   Surface& surface;
@@ -21,15 +27,25 @@ struct Platform {
 
 struct System {
   explicit System(const Platform& p)
-      : clock(p.clock), MSComm1(p.port), surface(p.surface), host(p.host), picker(p.picker), random(p.random) {}
+      : cycle(p.cycle),
+        clock(p.clock),
+        MSComm1(p.port),
+        surface(p.surface),
+        host(p.host),
+        picker(p.picker),
+        random(p.random) {}
   System(const System&) = delete;
   System& operator=(const System&) = delete;
+
+  // Runs one processing cycle (what a command does once it has changed the state).
+  void runCycle() { cycle(*this); }
 
   DisplayState st;
   MainControls main;
   OptionsControls opt;
   ColorTable colors;
 
+  CycleRoutine cycle;
   Clock& clock;
   SerialPort& MSComm1;
   Surface& surface;
@@ -48,5 +64,7 @@ struct System {
 
 // Clears the drawing surface to the window background colour.
 void clearSurface(System& sys);
+// Restarts the measuring of acquisition time from now (DF_TIME and its unrounded reading).
+void stampAcquisitionTime(System& sys);
 
 }  // namespace sorvant

@@ -1,6 +1,5 @@
 #include "display/Layout.h"
 
-#include "core/Cycle.h"
 
 namespace sorvant {
 namespace {
@@ -50,7 +49,7 @@ void Form_Resize(System& sys) {
   m.CmdButton_CONTROLS.top = st.SHOW_HIDE == 0 ? kControlsTopShown : kControlsTopHidden;
   m.CmdButton_CONTROLS.left = twips(width - 1560);
 
-  EXECUTIVE(sys);
+  sys.runCycle();
 }
 
 void CmdButton_WINDOW_Click(System& sys) {

@@ -11,7 +11,7 @@
 #include <QWindow>
 #include <cmath>
 
-#include "core/Cycle.h"
+#include "cycle/Cycle.h"
 #include "display/ImageSurface.h"
 #include "display/Layout.h"
 #include "display/QtControlView.h"

@@ -2,7 +2,6 @@
 
 #include <array>
 
-#include "core/Cycle.h"
 #include "display/Overlays.h"
 
 namespace sorvant {
@@ -116,7 +115,7 @@ void CmdButton_REDUCE_Click(System& sys) {
   }
   st.NEWAZIMUTH = true;
   st.NEWRING = true;
-  EXECUTIVE(sys);
+  sys.runCycle();
 }
 
 void CmdButton_CLEAR_Click(System& sys) {
@@ -128,7 +127,7 @@ void CmdButton_CLEAR_Click(System& sys) {
   st.NEWSECTOR = true;
   st.NEWVECTOR = true;
   st.ACQTIME = 0;
-  EXECUTIVE(sys);
+  sys.runCycle();
 }
 
 void CmdButton_DECAY_Click(System& sys) {
@@ -160,7 +159,7 @@ void CmdButton_SECTOR_Click(System& sys) {
   st.NEWAZIMUTH = true;
   st.NEWCURSOR = true;
   st.NEWRING = true;
-  EXECUTIVE(sys);
+  sys.runCycle();
 }
 
 }  // namespace sorvant

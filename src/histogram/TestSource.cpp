@@ -3,7 +3,6 @@
 #include <cmath>
 #include <limits>
 
-#include "core/Cycle.h"
 #include "display/Marker.h"
 #include "histogram/Accumulation.h"
 

@@ -3,7 +3,6 @@
 #include <array>
 #include <string>
 
-#include "core/Cycle.h"
 #include "input/Dispatch.h"
 
 namespace sorvant {
@@ -90,7 +89,7 @@ void CmdButton_RECALL_Click(System& sys) {
   st.NEWRING = true;
   st.ACQTIME = 0;
   st.INCOUNT = 0;
-  EXECUTIVE(sys);
+  sys.runCycle();
 }
 
 void CmdButton_CANCEL_Click(System& sys) { endAction(sys); }

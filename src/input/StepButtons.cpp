@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "core/Cycle.h"
 
 namespace sorvant {
 namespace {
@@ -57,7 +56,7 @@ void afterStep(System& sys, Step step) {
   }
   st.NEWAZIMUTH = true;
   st.NEWRING = true;
-  EXECUTIVE(sys);
+  sys.runCycle();
 }
 
 void singleStep(System& sys, Step step) {

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "core/Cycle.h"
 #include "options/OptionsCommands.h"
 
 namespace sorvant {
@@ -78,11 +77,11 @@ void pickColor(System& sys, int slot) {
     case AzimuthBackground:
     case AzimuthScale:
       st.NEWAZIMUTH = true;
-      EXECUTIVE(sys);
+      sys.runCycle();
       break;
     case RangeRings:
       st.NEWRING = true;
-      EXECUTIVE(sys);
+      sys.runCycle();
       break;
     case Vectors:
       // Left to the next periodic cycle.
@@ -90,7 +89,7 @@ void pickColor(System& sys, int slot) {
       break;
     case CursorColor:
       st.NEWCURSOR = true;
-      EXECUTIVE(sys);
+      sys.runCycle();
       break;
   }
 }
@@ -142,7 +141,7 @@ void cmdbutton_EXIT_Click(System& sys) {
   showIdleFace(sys.opt);
   sys.opt.visible = false;
   requestFullRedraw(sys.st);
-  EXECUTIVE(sys);
+  sys.runCycle();
 }
 
 namespace options {
@@ -153,7 +152,7 @@ void CmdButton_SAVE_Click(System& sys) {
   for (int slot = DisplayBackground; slot <= CursorColor; ++slot)
     sys.colors.COLOR_TABLE[set][slot] = sys.opt.color(slot);
   requestFullRedraw(sys.st);
-  EXECUTIVE(sys);
+  sys.runCycle();
 }
 
 void CmdButton_RECALL_Click(System& sys) {
@@ -163,7 +162,7 @@ void CmdButton_RECALL_Click(System& sys) {
     sys.opt.swatch(slot).backColor = sys.colors.COLOR_TABLE[set][slot];
   applySchemeToMainWindow(sys);
   requestFullRedraw(sys.st);
-  EXECUTIVE(sys);
+  sys.runCycle();
 }
 
 void CmdButton_CANCEL_Click(System& sys) { showIdleFace(sys.opt); }

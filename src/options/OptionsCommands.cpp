@@ -2,7 +2,6 @@
 
 #include <array>
 
-#include "core/Cycle.h"
 #include "display/Azimuth.h"
 #include "histogram/TestSource.h"
 #include "options/ColorScheme.h"
@@ -67,7 +66,7 @@ constexpr std::array<TimeRow, 6> kTimeRows{{{"5", "10", "@ 10 SEC"},
 void CmdButton_OPTIONS_Click(System& sys) {
   sys.opt.visible = true;
   sys.host.showOptions();
-  EXECUTIVE(sys);
+  sys.runCycle();
 }
 
 void CmdButton_COMM_PORT_Click(System& sys) {

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "core/Cycle.h"
 #include "display/Marker.h"
 #include "histogram/Accumulation.h"
 
@@ -31,7 +30,7 @@ void MSComm1_OnComm(System& sys) {
   st.DF_MESSAGE = st.INBUFF.substr(start + 1, kDfDigits);
   st.NEW_DF_MESSAGE = true;
   st.dfTakenForThisCycle = true;
-  EXECUTIVE(sys);
+  sys.runCycle();
 }
 
 void DF_IN(System& sys) {

@@ -4,7 +4,7 @@
 #include <QPushButton>
 #include <cmath>
 
-#include "core/Cycle.h"
+#include "cycle/Cycle.h"
 #include "histogram/Accumulation.h"
 #include "histogram/TestSource.h"
 #include "shell/ShellFixture.h"

@@ -17,9 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "core/Cycle.h"
 #include "core/SeededRandom.h"
 #include "core/System.h"
+#include "cycle/Cycle.h"
 #include "display/Layout.h"
 #include "histogram/TestSource.h"
 #include "serial/QtSerialPort.h"
@@ -256,7 +256,7 @@ struct LiveSystem {
   test::FakeWindowHost host;
   test::FakePicker picker;
   SeededRandom random;
-  System sys{Platform{clock, port, surface, host, picker, random}};
+  System sys{Platform{&EXECUTIVE, clock, port, surface, host, picker, random}};
 };
 
 TEST_F(SerialPortTest, SystemCountsEachMessageOnceWithItsTrueBearing) {

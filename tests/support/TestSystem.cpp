@@ -29,7 +29,7 @@ struct ProcessFolder {
 
 }  // namespace
 
-TestSystem::TestSystem(bool load, bool resize) : sys(Platform{clock, port, surface, host, picker, random}) {
+TestSystem::TestSystem(bool load, bool resize) : sys(Platform{&EXECUTIVE, clock, port, surface, host, picker, random}) {
   port.setReceiveHandler([this] { MSComm1_OnComm(sys); });
   isolateSettings();
   initialiseSystem(sys);

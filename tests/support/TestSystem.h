@@ -2,7 +2,7 @@
 // A whole running system on fakes, created and loaded as the program starts, with helpers to drive it.
 #include <string>
 
-#include "core/Cycle.h"
+#include "cycle/Cycle.h"
 #include "core/SeededRandom.h"
 #include "core/System.h"
 #include "support/Fakes.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/Cycle.h"
+#include "cycle/Cycle.h"
 #include "support/TestSystem.h"
 
 namespace sorvant::test {

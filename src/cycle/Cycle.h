@@ -1,5 +1,6 @@
 #pragma once
-// The processing cycle and its time-based rules.
+// The processing cycle, its time-based rules and the tick that starts it. It sits above the
+// subsystems it runs; they reach it only through System::runCycle.
 #include "core/System.h"
 
 namespace sorvant {
@@ -10,7 +11,5 @@ void EXECUTIVE(System& sys);
 void TIMERS(System& sys);
 // The 50 ms tick: frees the DF gate, disables the timer for the cycle, runs it.
 void Timer1_Timer(System& sys);
-// Restarts the measuring of acquisition time from now (DF_TIME and its unrounded reading).
-void stampAcquisitionTime(System& sys);
 
 }  // namespace sorvant

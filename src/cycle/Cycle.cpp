@@ -1,4 +1,4 @@
-#include "core/Cycle.h"
+#include "cycle/Cycle.h"
 
 #include "display/Azimuth.h"
 #include "display/Overlays.h"
@@ -81,17 +81,6 @@ void TIMERS(System& sys) {
       m.Frame_GPS_SPEED.visible = false;
     }
   }
-}
-
-void stampAcquisitionTime(System& sys) {
-  const double clock = sys.clock.secondsSinceMidnight();
-  sys.st.DF_TIME = clockSeconds(clock);
-  sys.st.dfClock = clock;
-}
-
-void clearSurface(System& sys) {
-  sys.surface.backColor = sys.main.backColor;
-  sys.surface.Cls();
 }
 
 }  // namespace sorvant
