@@ -45,6 +45,9 @@ struct Control {
   FontSpec font;
   bool centred = false;
   bool wordWrap = false;
+  // Shown when the pointer rests on the control: why a line is silent, which device a port means.
+  // Not part of the system's own captions; empty for most controls.
+  std::string toolTip;
 };
 
 struct TimerModel {

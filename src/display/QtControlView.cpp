@@ -113,6 +113,10 @@ void applyControl(ControlView& v, const QRect& geometry) {
     v.back = c.backColor;
     v.fore = c.foreColor;
   }
+  if (force || c.toolTip != v.toolTip) {
+    v.widget->setToolTip(QString::fromStdString(c.toolTip));
+    v.toolTip = c.toolTip;
+  }
   if (force || c.visible != v.visible) {
     v.widget->setVisible(c.visible);
     v.visible = c.visible;

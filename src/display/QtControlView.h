@@ -16,6 +16,7 @@ struct ControlView {
   bool applied = false;
   std::string caption;
   std::string fitted;  // the caption a label's font was last fitted to
+  std::string toolTip;
   bool visible = false;
   QRect geometry;
   Color back = -1;
@@ -25,7 +26,7 @@ struct ControlView {
 // The widget for a control: a push button, a label, a borderless panel, a captioned frame or a colour
 // swatch, owned by its parent. Buttons never take the keyboard focus when keysGoToMap is set.
 ControlView makeControlView(Control& control, QWidget* parent, bool keysGoToMap);
-// Brings the widget up to date: caption, place (pixels), colours, visibility.
+// Brings the widget up to date: caption, place (pixels), colours, visibility, tooltip.
 void applyControl(ControlView& view, const QRect& geometry);
 QFont fontOf(const FontSpec& spec);
 // Pixels from twips at a widget's logical DPI.
