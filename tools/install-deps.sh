@@ -1,17 +1,50 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the display need, when any is missing.
+# Installs the Debian packages one purpose needs, when any is missing.
+# Usage: tools/install-deps.sh [display|test|package ...]   (no purpose: all of them)
+#   display  build and run the program
+#   test     build everything with the tests and benchmarks, fuzz, run the test suite
+#   package  build the Debian package without the test stack, check it, try it under Xvfb
 set -euo pipefail
-packages=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libgl-dev libxkbcommon-dev
-          libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation socat xvfb xauth xdotool
-          clang libclang-rt-14-dev)
+
+build=(cmake g++ make qt6-base-dev qt6-serialport-dev libgl-dev libxkbcommon-dev)
+display=("${build[@]}" qt6-qpa-plugins fonts-liberation)
+test=("${display[@]}" libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev socat xvfb xauth
+      xdotool desktop-file-utils appstream)
+package=("${build[@]}" fonts-liberation dpkg-dev file lintian desktop-file-utils appstream xvfb xauth)
+
+purposes=("$@")
+if [ ${#purposes[@]} -eq 0 ]; then purposes=(display test package); fi
+wanted=()
+for purpose in "${purposes[@]}"; do
+  case $purpose in
+    display) wanted+=("${display[@]}") ;;
+    test) wanted+=("${test[@]}") ;;
+    package) wanted+=("${package[@]}") ;;
+    *) echo "usage: $0 [display|test|package ...]" >&2; exit 2 ;;
+  esac
+done
+
 missing=()
-for p in "${packages[@]}"; do
+for p in $(printf '%s\n' "${wanted[@]}" | sort -u); do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 if [ ${#missing[@]} -eq 0 ]; then exit 0; fi
-echo "Installing: ${missing[*]}"
+
+command="apt-get update && apt-get install -y --no-install-recommends ${missing[*]}"
 as_root=()
-if [ "$(id -u)" -ne 0 ]; then as_root=(sudo); fi
+if [ "$(id -u)" -ne 0 ]; then
+  # sudo only where it can work here: with a terminal to ask for the password, or without one when
+  # it needs none. Otherwise say plainly what root has to run.
+  if command -v sudo >/dev/null && { [ -t 0 ] || sudo -n true 2>/dev/null; }; then
+    as_root=(sudo env DEBIAN_FRONTEND=noninteractive)
+  else
+    echo "Missing Debian packages: ${missing[*]}" >&2
+    echo "They need root to install. Run this as root (for example after su -), then try again:" >&2
+    echo "  $command" >&2
+    exit 1
+  fi
+fi
+echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 "${as_root[@]}" apt-get update -qq
 "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
