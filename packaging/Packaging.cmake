@@ -35,6 +35,12 @@ foreach(size 16 22 24 32 48 64 128 256)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
 
+if(SORVANT_TESTS)
+  add_test(NAME packaging_metadata
+           COMMAND ${CMAKE_SOURCE_DIR}/packaging/check-metadata.sh ${PROJECT_VERSION})
+  set_tests_properties(packaging_metadata PROPERTIES LABELS packaging)
+endif()
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME sorvant)
 set(CPACK_PACKAGE_VENDOR "The Sorvant developers")

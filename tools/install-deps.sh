@@ -9,8 +9,8 @@ set -euo pipefail
 build=(cmake g++ make qt6-base-dev qt6-serialport-dev libgl-dev libxkbcommon-dev)
 display=("${build[@]}" qt6-qpa-plugins fonts-liberation)
 test=("${display[@]}" libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev socat xvfb xauth
-      xdotool desktop-file-utils appstream)
-package=("${build[@]}" fonts-liberation dpkg-dev file lintian desktop-file-utils appstream xvfb xauth)
+      xdotool desktop-file-utils appstream man-db)
+package=("${build[@]}" fonts-liberation dpkg-dev file lintian desktop-file-utils appstream man-db xvfb xauth)
 
 purposes=("$@")
 if [ ${#purposes[@]} -eq 0 ]; then purposes=(display test package); fi

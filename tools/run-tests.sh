@@ -3,7 +3,7 @@
 # errors, fuzzes briefly under ASan and UBSan and runs the whole test suite.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/install-deps.sh
+tools/install-deps.sh test
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORVANT_WERROR=ON -DSORVANT_TESTS=ON -DSORVANT_BENCH=ON >/dev/null
 cmake --build build-test -j2
 tools/fuzz.sh 10  # the receive path, the NMEA reader and the settings reader on random input
