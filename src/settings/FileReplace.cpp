@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <chrono>
 #include <random>
 #include <system_error>
 #ifdef _WIN32
@@ -43,15 +44,35 @@ bool flushed(int fd) {
 }
 
 // <name>.<six random letters and digits>.tmp, in the folder of the file it will replace.
+constexpr std::size_t kRandomLength = 6;
+constexpr std::string_view kTemporaryEnd = ".tmp";
+// A temporary file this old belongs to no write still going on: its writer was killed.
+constexpr auto kLeftoverAge = std::chrono::minutes(1);
+
 fs::path temporaryName(const fs::path& target) {
   static constexpr char kSymbols[] = "0123456789abcdefghijklmnopqrstuvwxyz";
   std::random_device seed;
   std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof kSymbols) - 2);
   std::string suffix = ".";
-  for (int i = 0; i < 6; ++i) suffix += kSymbols[pick(seed)];
+  for (std::size_t i = 0; i < kRandomLength; ++i) suffix += kSymbols[pick(seed)];
   fs::path name = target;
-  name += suffix + ".tmp";
+  name += suffix + std::string(kTemporaryEnd);
   return name;
+}
+
+// Removes the temporary files that writers killed mid-write left beside the target.
+void removeLeftovers(const fs::path& target, const fs::path& folder) {
+  const std::string start = target.filename().string() + ".";
+  const auto oldest = fs::file_time_type::clock::now() - kLeftoverAge;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() != start.size() + kRandomLength + kTemporaryEnd.size() || !name.starts_with(start) ||
+        !name.ends_with(kTemporaryEnd))
+      continue;
+    std::error_code ignored;
+    if (it->is_regular_file(ignored) && it->last_write_time(ignored) < oldest) fs::remove(it->path(), ignored);
+  }
 }
 
 // Creates a file that did not exist before: no other writer can share it, or truncate it.
@@ -173,8 +194,9 @@ ReplaceResult replaceFile(const fs::path& path, std::string_view text) {
     fs::remove(temporary, ec);
     return {ReplaceStatus::Failed, target.string() + ": " + describe(error)};
   }
-  const fs::path folder = target.parent_path();
-  flushFolder(folder.empty() ? fs::path(".") : folder);
+  const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+  flushFolder(folder);
+  removeLeftovers(target, folder);
   return {ReplaceStatus::Written, {}};
 }
 

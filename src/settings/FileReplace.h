@@ -28,7 +28,7 @@ bool isWriteProtected(const std::filesystem::path& file);
 
 // Replaces the file `path` stands for with `text`, through any symbolic links, which stay links. A
 // write-protected file is never replaced. On any failure the old file stays as it was and no
-// temporary file is left behind.
+// temporary file is left behind; after a success, those that killed writers left are removed.
 ReplaceResult replaceFile(const std::filesystem::path& path, std::string_view text);
 
 // Flushes an open file or folder to the disk; 0 on success. Tests put their own in to watch the

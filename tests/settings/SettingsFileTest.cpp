@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -249,6 +250,11 @@ TEST_F(SettingsTest, TheWriterUsesAFileOfItsOwnAndFlushesItBeforeTheRename) {
   store(defaultFile());
   // Another writer's temporary file, under the name every writer once shared, is not touched.
   std::ofstream(folder_ / "sorvant" / "Sorvant.ini.tmp", std::ios::binary) << defaultFile();
+  // What writers killed mid-write left: cleared once old enough to belong to no write going on.
+  std::ofstream(folder_ / "sorvant" / "Sorvant.ini.k1ll3d.tmp") << "5602168\r\n";
+  std::ofstream(folder_ / "sorvant" / "Sorvant.ini.fresh1.tmp") << "5602168\r\n";
+  fs::last_write_time(folder_ / "sorvant" / "Sorvant.ini.k1ll3d.tmp",
+                      fs::file_time_type::clock::now() - std::chrono::hours(1));
   fs::permissions(file(), fs::perms(0600));
   auto ts = start();
   static std::vector<std::string> seenAtFlush;
@@ -268,7 +274,7 @@ TEST_F(SettingsTest, TheWriterUsesAFileOfItsOwnAndFlushesItBeforeTheRename) {
   EXPECT_EQ(seenAtFlush[0], defaultFile());
   EXPECT_EQ(linesOf(seenAtFlush[1])[45], "10");
   EXPECT_EQ(contents(folder_ / "sorvant" / "Sorvant.ini.tmp"), defaultFile());
-  EXPECT_EQ(folderEntries(), (std::set<std::string>{"Sorvant.ini", "Sorvant.ini.tmp"}));
+  EXPECT_EQ(folderEntries(), (std::set<std::string>{"Sorvant.ini", "Sorvant.ini.tmp", "Sorvant.ini.fresh1.tmp"}));
   EXPECT_EQ(fs::status(file()).permissions(), fs::perms(0600));
 }
 
