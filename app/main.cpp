@@ -48,6 +48,7 @@ int main(int argc, char** argv) {
   sorvant::OptionsDialog options(sys, window);
   window.setOptionsWindow(&options, &options);
   sorvant::closeOnTermination(window);
+  const sorvant::UnloadAtForcedExit lastWords(window, [&sys] { sorvant::unloadSystem(sys); });
   instance.onRaiseRequest([&window] { sorvant::bringToFront(window); });
   window.showMaximized();
   return QApplication::exec();

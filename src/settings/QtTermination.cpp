@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QPointer>
 #include <QWidget>
+#include <cstdlib>
 
 #ifndef _WIN32
 #include <sys/socket.h>
@@ -58,5 +59,25 @@ void closeOnTermination(QWidget& window) {
 #else
 void closeOnTermination(QWidget& window) { closeOnSessionEnd(window); }
 #endif
+
+namespace {
+UnloadAtForcedExit* activeGuard = nullptr;
+}  // namespace
+
+UnloadAtForcedExit::UnloadAtForcedExit(const QWidget& window, std::function<void()> unload)
+    : window_(window), unload_(std::move(unload)) {
+  static const bool registered = std::atexit(&UnloadAtForcedExit::atExit) == 0;
+  if (registered) activeGuard = this;
+}
+
+UnloadAtForcedExit::~UnloadAtForcedExit() {
+  if (activeGuard == this) activeGuard = nullptr;
+}
+
+void UnloadAtForcedExit::atExit() {
+  UnloadAtForcedExit* guard = activeGuard;
+  activeGuard = nullptr;
+  if (guard && guard->window_.isVisible()) guard->unload_();
+}
 
 }  // namespace sorvant

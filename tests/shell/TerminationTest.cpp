@@ -59,6 +59,7 @@ class Program {
     env_.insert(QStringLiteral("XDG_CONFIG_HOME"), config_.path());
     env_.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_.path());
   }
+  void set(const QString& name, const QString& value) { env_.insert(name, value); }
   QString settingsFolder() const { return config_.path() + QStringLiteral("/sorvant"); }
   QString runtimeFolder() const { return runtime_.path(); }
   std::filesystem::path settingsFile() const {
@@ -123,6 +124,29 @@ TEST(Termination, ASecondStartRaisesTheRunningProgramUnlessItIsHungOrGone) {
   third->terminate();
   ASSERT_TRUE(third->waitForFinished(30000));
   EXPECT_EQ(third->exitCode(), 0);
+  EXPECT_NE(inode(program.settingsFile()), before);
+  EXPECT_EQ(contents(program.settingsFile()), defaultSettingsText());
+}
+
+TEST(Termination, TheDisplayGoingAwayWithTheSessionStillWritesTheSettings) {
+  QProcess display;
+  display.start(QStringLiteral("Xvfb"),
+                {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+                 QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1024x768x24")});
+  ASSERT_TRUE(display.waitForStarted()) << "Xvfb is missing: tools/install-deps.sh installs it";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return display.canReadLine(); }, 30000));
+  Program program;
+  program.set(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+  program.set(QStringLiteral("DISPLAY"), QStringLiteral(":") + QString::fromLatin1(display.readLine().trimmed()));
+  auto running = program.start();
+  ASSERT_TRUE(program.holdsTheLock(*running));
+  SingleInstance later(program.settingsFolder(), program.runtimeFolder());
+  ASSERT_FALSE(later.claim());  // answered: the program runs its event loop, its settings read
+  const ino_t before = inode(program.settingsFile());
+
+  display.terminate();  // the X server ends; the toolkit ends the program without closing its window
+  display.waitForFinished();
+  ASSERT_TRUE(running->waitForFinished(30000));
   EXPECT_NE(inode(program.settingsFile()), before);
   EXPECT_EQ(contents(program.settingsFile()), defaultSettingsText());
 }
