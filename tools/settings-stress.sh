@@ -94,37 +94,41 @@ for run in $(seq "$runs"); do
 done
 echo "two instances ending together: $runs runs, complete every time (last writer: port 3 $won3 times, port 4 $won4 times)"
 
-# Part 2: SIGKILL at a random moment after SIGTERM. The delay spans the whole shutdown: twice the
-# longest of a few undisturbed ones.
+# Part 2: SIGKILL at a random moment after SIGTERM. The moments span twice the time the new file
+# takes to replace the old one (the longest of a few undisturbed shutdowns), so about half of the
+# kills come before the rename and some inside the write itself.
 settings 3 '\n' >"$work/old"
-longest=0
-for run in 1 2 3 4 5; do
+file="$work/k/config/sorvant/Sorvant.ini"
+# Starts one instance on the old file; `$work/k/old` stays a second name of the old file.
+prepare() {
   folder "$work/k"
-  cp "$work/old" "$work/k/config/sorvant/Sorvant.ini"
+  cp "$work/old" "$file"
+  ln "$file" "$work/k/old"
   start "$work/k" p
   ready "$work/k" "$p"
-  began=$(date +%s%N)
+}
+longest=0
+for run in 1 2 3 4 5; do
+  prepare
+  began=${EPOCHREALTIME/./}
   kill -TERM "$p"
+  while [ "$file" -ef "$work/k/old" ] && ((${EPOCHREALTIME/./} - began < 10000000)); do :; done
+  took=$((${EPOCHREALTIME/./} - began))
   wait "$p"
-  took=$((($(date +%s%N) - began) / 1000))
-  [ $took -gt $longest ] && longest=$took
+  [ "$took" -gt "$longest" ] && longest=$took
 done
 span=$((longest * 2))
 kept_old=0
 kept_new=0
 mid_write=0
 for run in $(seq "$runs"); do
-  folder "$work/k"
-  cp "$work/old" "$work/k/config/sorvant/Sorvant.ini"
-  start "$work/k" p
-  ready "$work/k" "$p"
-  delay=$((RANDOM * 32768 + RANDOM))
-  delay=$((delay % (span + 1)))
+  prepare
+  delay=$(((RANDOM * 32768 + RANDOM) % (span + 1)))
+  began=${EPOCHREALTIME/./}
   kill -TERM "$p"
-  sleep "$(printf '%d.%06d' $((delay / 1000000)) $((delay % 1000000)))"
+  while ((${EPOCHREALTIME/./} - began < delay)); do :; done
   kill -KILL "$p" 2>/dev/null || true
   { wait "$p" || true; } 2>/dev/null
-  file="$work/k/config/sorvant/Sorvant.ini"
   if cmp -s "$file" "$work/old"; then
     kept_old=$((kept_old + 1))
   elif cmp -s "$file" "$work/new3"; then
@@ -134,4 +138,5 @@ for run in $(seq "$runs"); do
   fi
   [ "$(temporaries "$work/k/config/sorvant")" -eq 0 ] || mid_write=$((mid_write + 1))
 done
-echo "SIGKILL 0..${span} us after SIGTERM: $runs runs, complete every time (old file $kept_old, new file $kept_new; killed inside the write, its temporary file left: $mid_write)"
+echo "SIGKILL 0..${span} us after SIGTERM (the rename came after ${longest} us at most): $runs runs, complete every time"
+echo "  old file $kept_old, new file $kept_new; killed inside the write (its temporary file left) $mid_write"
