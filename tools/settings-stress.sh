@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Stress of the settings file on the real program (offscreen), in two parts:
+# Stress of the settings file on the real program (offscreen), in two rounds:
 #  1. two instances whose settings files are links to one shared file end at the same moment
 #     (SIGTERM to both): the shared file must be one of the two new files, complete;
 #  2. one instance is told to end and killed with SIGKILL at a random moment of its shutdown: the file
 #     must be the old one or the new one, complete.
-# Usage: tools/settings-stress.sh [runs per part, default 200] [program, default build-test/sorvant]
+# Usage: tools/settings-stress.sh [runs per round, default 200] [program, default build-test/sorvant]
 # Prints the figures; exits 1 at the first file that is neither (a copy is kept for inspection).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -59,7 +59,7 @@ fail() {
 
 temporaries() { find "$1" -maxdepth 1 -name 'Sorvant.ini.*.tmp' | wc -l; }
 
-# Part 1: two instances ending together, writing through links to one file.
+# Two instances ending together, writing through links to one file.
 shared="$work/shared"
 mkdir -p "$shared"
 settings 3 '\r\n' >"$work/new3"
@@ -94,7 +94,7 @@ for run in $(seq "$runs"); do
 done
 echo "two instances ending together: $runs runs, complete every time (last writer: port 3 $won3 times, port 4 $won4 times)"
 
-# Part 2: SIGKILL at a random moment after SIGTERM. The moments span twice the time the new file
+# SIGKILL at a random moment after SIGTERM. The moments span twice the time the new file
 # takes to replace the old one (the median of a few undisturbed shutdowns), so about half of the
 # kills come before the rename and some inside the write itself.
 settings 3 '\n' >"$work/old"
