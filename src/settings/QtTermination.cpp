@@ -1,16 +1,31 @@
 #include "settings/QtTermination.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 #include <QWidget>
+#include <cstdlib>
 
 #ifndef _WIN32
-#include <QSocketNotifier>
-#include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <QSocketNotifier>
+#include <csignal>
 #endif
 
 namespace sorvant {
+
+namespace {
+
+// The session manager may end the event loop without closing the window: close it on the way out.
+void closeOnSessionEnd(QWidget& window) {
+  QPointer<QWidget> target(&window);
+  QObject::connect(qApp, &QCoreApplication::aboutToQuit, &window, [target] {
+    if (target) target->close();
+  });
+}
+
+}  // namespace
 
 #ifndef _WIN32
 namespace {
@@ -26,6 +41,7 @@ void onSignal(int) {
 }  // namespace
 
 void closeOnTermination(QWidget& window) {
+  closeOnSessionEnd(window);
   if (signalPipe[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
   auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &window);  // owned by the window
   QPointer<QWidget> target(&window);
@@ -41,7 +57,27 @@ void closeOnTermination(QWidget& window) {
   for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &action, nullptr);
 }
 #else
-void closeOnTermination(QWidget&) {}
+void closeOnTermination(QWidget& window) { closeOnSessionEnd(window); }
 #endif
+
+namespace {
+UnloadAtForcedExit* activeGuard = nullptr;
+}  // namespace
+
+UnloadAtForcedExit::UnloadAtForcedExit(const QWidget& window, std::function<void()> unload)
+    : window_(window), unload_(std::move(unload)) {
+  static const bool registered = std::atexit(&UnloadAtForcedExit::atExit) == 0;
+  if (registered) activeGuard = this;
+}
+
+UnloadAtForcedExit::~UnloadAtForcedExit() {
+  if (activeGuard == this) activeGuard = nullptr;
+}
+
+void UnloadAtForcedExit::atExit() {
+  UnloadAtForcedExit* guard = activeGuard;
+  activeGuard = nullptr;
+  if (guard && guard->window_.isVisible()) guard->unload_();
+}
 
 }  // namespace sorvant

@@ -1,13 +1,32 @@
 #pragma once
 // Closes the main window, as its close box would, when the system asks the program to end (SIGTERM
-// at shutdown or power-down, SIGINT, SIGHUP), so the port is released and the settings are written.
+// at shutdown or power-down, SIGINT, SIGHUP) or the event loop is ended without it (the desktop
+// session's end), so the port is released and the settings are written, once.
 #include <QObject>
+#include <functional>
 
 class QWidget;
 
 namespace sorvant {
 
-// Installs the handlers; from then on those signals close `window` on the UI thread.
+// Installs the handlers; from then on those signals, and the end of the event loop, close `window`
+// on the UI thread. Closing an already closed window does nothing more.
 void closeOnTermination(QWidget& window);
+
+// Qt ends the process with exit() when its display connection breaks (the X server ended with the
+// session): no close event reaches the window then. While this guard lives, such an exit runs
+// `unload` if the window is still shown, that is, if its close handling has not run.
+class UnloadAtForcedExit {
+ public:
+  UnloadAtForcedExit(const QWidget& window, std::function<void()> unload);
+  ~UnloadAtForcedExit();
+  UnloadAtForcedExit(const UnloadAtForcedExit&) = delete;
+  UnloadAtForcedExit& operator=(const UnloadAtForcedExit&) = delete;
+
+ private:
+  static void atExit();
+  const QWidget& window_;
+  std::function<void()> unload_;
+};
 
 }  // namespace sorvant

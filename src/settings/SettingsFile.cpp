@@ -3,8 +3,10 @@
 #include <charconv>
 #include <cstdint>
 #include <fstream>
+#include <iostream>
 #include <limits>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <string_view>
 #include <system_error>
@@ -12,6 +14,7 @@
 #include "core/ConfigFolder.h"
 #include "histogram/TestSource.h"
 #include "options/OptionsCommands.h"
+#include "settings/FileReplace.h"
 
 namespace sorvant {
 
@@ -27,6 +30,10 @@ constexpr int kHighestPort = 255;
 constexpr int kLowestStoredVariation = -180;
 // No value needs more; a longer line is not a settings file.
 constexpr std::size_t kLongestLine = 256;
+// Every line the reader takes fits in this much of the file; the rest is never read.
+constexpr std::size_t kLongestFile = 46 * (kLongestLine + 2) + 1;
+// Damaged files kept besides the first one.
+constexpr int kOlderBadFiles = 3;
 
 // The next line without its line end: CRLF as written, a lone LF as other editors leave it. None
 // at the end of the file, on a read error and for an overlong line: the file is then short or bad.
@@ -136,37 +143,63 @@ bool releasePort(System& sys) {
   return true;
 }
 
-// Moves whatever is at the settings path aside as <path>.bad, so the defaults replace nothing the
-// operator might want back.
-void setAside(const fs::path& path) {
-  std::error_code ec;
-  if (!fs::exists(fs::symlink_status(path, ec))) return;
-  fs::path bad = path;
-  bad += ".bad";
-  fs::rename(path, bad, ec);
+// Where a damaged file is kept: <path>.bad, or when that is taken by an earlier fault the first free
+// of <path>.bad.1 to .bad.3. Once all are taken the newest replaces .bad.3, so the first faults'
+// evidence is never erased by a fault that keeps coming back.
+fs::path badFileName(const fs::path& path) {
+  fs::path name = path;
+  name += ".bad";
+  for (int older = 1; older <= kOlderBadFiles; ++older) {
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(name, ec))) return name;
+    name = path;
+    name += ".bad." + std::to_string(older);
+  }
+  return name;
 }
 
-// Writes the whole text to a temporary file beside the target and renames it over the target, so a
-// crash or a full disk leaves either the old file or the new one, never a part.
-bool replaceAtomically(const fs::path& path, const std::string& text) {
+// Keeps whatever is at the settings path aside, so the defaults replace nothing the operator might
+// want back. A link stays where it is (the defaults are written where it leads) and its content is
+// copied aside instead.
+void setAside(const fs::path& path) {
+  std::error_code ec;
+  const fs::file_status status = fs::symlink_status(path, ec);
+  if (!fs::exists(status)) return;
+  const fs::path bad = badFileName(path);
+  if (fs::is_symlink(status))
+    fs::copy_file(path, bad, fs::copy_options::overwrite_existing, ec);
+  else
+    fs::rename(path, bad, ec);
+}
+
+// Says once per file and run that a write-protected settings file will not be saved.
+void tellNotSaved(const fs::path& path) {
+  static std::set<fs::path> told;
+  if (!told.insert(path).second) return;
+  std::cerr << "sorvant: " << path.string()
+            << " is write-protected: the settings are read from it but will not be saved\n";
+}
+
+bool protectedFile(const fs::path& path) {
+  const fs::path target = linkTarget(path);
+  return !target.empty() && isWriteProtected(target);
+}
+
+// The start of the file, enough for every line the reader takes. None when it cannot be opened.
+std::optional<std::string> fileStart(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in.is_open()) return std::nullopt;
+  std::string text(kLongestFile, '\0');
+  in.read(text.data(), static_cast<std::streamsize>(text.size()));
+  text.resize(static_cast<std::size_t>(in.gcount()));
+  return text;
+}
+
+// Creates the config folder when missing, then replaces the file through any link.
+ReplaceResult replaceSettingsFile(const fs::path& path, const std::string& text) {
   std::error_code ec;
   if (path.has_parent_path()) fs::create_directories(path.parent_path(), ec);
-  fs::path temporary = path;
-  temporary += ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out.is_open()) return false;
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (out.fail()) {
-      fs::remove(temporary, ec);
-      return false;
-    }
-  }
-  fs::rename(temporary, path, ec);
-  if (!ec) return true;
-  fs::remove(temporary, ec);
-  return false;
+  return replaceFile(path, text);
 }
 
 void addNumber(std::string& text, long value) { text += std::to_string(value) + "\r\n"; }
@@ -195,25 +228,31 @@ std::string defaultSettingsText() {
   return text;
 }
 
+bool applySettings(System& sys, std::string_view text) {
+  std::istringstream in{std::string(text)};
+  return applyFile(sys, in);
+}
+
 void readSettings(System& sys, const fs::path& path) {
   bool portReleased = false;
   bool replaced = false;
+  const bool writeProtected = protectedFile(path);
   for (;;) {
-    std::ifstream in(path, std::ios::binary);
-    if (in.is_open() && applyFile(sys, in)) break;
-    in.close();
+    const auto text = fileStart(path);
+    if (text && applySettings(sys, *text)) break;
     portReleased = releasePort(sys) || portReleased;
-    if (!replaced) {
+    // A write-protected file is the operator's to change: even a damaged one stays as it is.
+    if (!replaced && !writeProtected) {
       setAside(path);
       replaced = writeDefaultSettings(path);
       if (replaced) continue;
     }
     // One replacement at most: defaults that cannot be written, or not read back, end the retries
     // and the same defaults apply from memory.
-    std::istringstream builtIn(defaultSettingsText());
-    applyFile(sys, builtIn);
+    applySettings(sys, defaultSettingsText());
     break;
   }
+  if (writeProtected) tellNotSaved(path);
   // The modes the failed read left (test source off, acquisition on) want the receiver; it is
   // heard again on the port number now in force.
   const MainControls& m = sys.main;
@@ -221,7 +260,9 @@ void readSettings(System& sys, const fs::path& path) {
     openPortForAcquisition(sys);
 }
 
-bool writeDefaultSettings(const fs::path& path) { return replaceAtomically(path, defaultSettingsText()); }
+bool writeDefaultSettings(const fs::path& path) {
+  return replaceSettingsFile(path, defaultSettingsText()).status == ReplaceStatus::Written;
+}
 
 bool writeSettings(System& sys, const fs::path& path) {
   ColorTable& c = sys.colors;
@@ -237,7 +278,11 @@ bool writeSettings(System& sys, const fs::path& path) {
   // The file holds the variation less one; the reader's step-up puts the one back.
   sys.opt.HEADING_CORRECTION = static_cast<int16_t>(sys.opt.HEADING_CORRECTION - 1);
   addNumber(text, sys.opt.HEADING_CORRECTION);
-  return replaceAtomically(path, text);
+  const ReplaceResult result = replaceSettingsFile(path, text);
+  if (result.status == ReplaceStatus::ReadOnly) tellNotSaved(path);
+  if (result.status == ReplaceStatus::Failed)
+    std::cerr << "sorvant: the settings were not saved: " << result.reason << "\n";
+  return result.status == ReplaceStatus::Written;
 }
 
 }  // namespace sorvant

@@ -3,6 +3,7 @@
 // unload; a missing or damaged file is replaced by the default file.
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "core/System.h"
 
@@ -15,17 +16,24 @@ std::filesystem::path settingsPath();
 // The 46 lines of the default file, exactly as written.
 std::string defaultSettingsText();
 
+// Applies a settings file's content to the running system, value by value in file order. False at
+// the first value that cannot be read or stored; what was applied before it stays applied.
+bool applySettings(System& sys, std::string_view text);
+
 // Applies the file to the running system (colours, port number, baud rate, acquisition and test
-// modes, heading source, variation). A missing or damaged file is set aside as <path>.bad, replaced
-// by the default file and read again; when that cannot be done either, the default settings apply
-// from memory. Never throws for a file problem and never retries more than once.
+// modes, heading source, variation). A missing or damaged file is kept aside (<path>.bad, then
+// .bad.1 to .bad.3), replaced by the default file and read again; when that cannot be done either,
+// the default settings apply from memory. A write-protected file is read but never replaced, and
+// standard error says once that the settings will not be saved. A link stays a link. Never throws
+// for a file problem and never retries more than once.
 void readSettings(System& sys, const std::filesystem::path& path);
 
-// Replaces the file with the default file. False leaves whatever was there untouched.
+// Replaces the file (through a link) with the default file. False leaves whatever was there untouched.
 bool writeDefaultSettings(const std::filesystem::path& path);
 
 // Shutdown's writer: copies the swatch colours into colour set 1, lowers the dialog's variation by
-// one and replaces the file with the 46 lines. False leaves the previous file untouched.
+// one and replaces the file (through a link) with the 46 lines. False leaves the previous file
+// untouched and says why on standard error.
 bool writeSettings(System& sys, const std::filesystem::path& path);
 
 }  // namespace sorvant

@@ -1,16 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <random>
+#include <set>
 #include <sstream>
 #include <utility>
 #include <vector>
 
 #include "histogram/TestSource.h"
 #include "options/OptionsCommands.h"
+#include "settings/FileReplace.h"
 #include "settings/SettingsFile.h"
 #include "settings/StartUp.h"
 #include "support/TestSystem.h"
@@ -49,6 +53,8 @@ std::string contents(const fs::path& path) {
   return out.str();
 }
 
+const SyncCall realSync = syncToDisk;
+
 // Each test owns a config folder; systems are created normally and then loaded from it.
 class SettingsTest : public ::testing::Test {
  protected:
@@ -69,6 +75,12 @@ class SettingsTest : public ::testing::Test {
   }
   fs::path file() const { return folder_ / "sorvant" / "Sorvant.ini"; }
   fs::path bad() const { return folder_ / "sorvant" / "Sorvant.ini.bad"; }
+  std::set<std::string> folderEntries() const {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder_ / "sorvant"))
+      names.insert(entry.path().filename().string());
+    return names;
+  }
 
   fs::path folder_ = fs::temp_directory_path() / ("sorvant-settings-" + std::to_string(std::random_device{}()));
 };
@@ -141,6 +153,18 @@ TEST_F(SettingsTest, ADamagedFileIsKeptAsBadAndWhatWasReadBeforeTheDamageStays) 
   EXPECT_EQ(contents(bad()), joined(lines));
   EXPECT_EQ(ts->sys.main.CmdButton_ACQUIRE.caption, kAcquireOff);
   EXPECT_EQ(ts->port.commPort(), 1);
+
+  // Repeated damage keeps the first ones beside it; past the last name only the newest is replaced.
+  const fs::path folder = file().parent_path();
+  for (int fault = 2; fault <= 6; ++fault) {
+    std::ofstream(file(), std::ios::binary) << "fault " << fault << "\r\n";
+    start();
+  }
+  EXPECT_EQ(contents(bad()), joined(lines));
+  EXPECT_EQ(contents(folder / "Sorvant.ini.bad.1"), "fault 2\r\n");
+  EXPECT_EQ(contents(folder / "Sorvant.ini.bad.2"), "fault 3\r\n");
+  EXPECT_EQ(contents(folder / "Sorvant.ini.bad.3"), "fault 6\r\n");
+  EXPECT_FALSE(fs::exists(folder / "Sorvant.ini.bad.4"));
 }
 
 TEST_F(SettingsTest, UnreadableValuesTakeTheBadFilePath) {
@@ -206,15 +230,97 @@ TEST_F(SettingsTest, AFolderThatCannotBeWrittenNeitherStopsStartNorShutdown) {
   EXPECT_EQ(ts->sys.opt.Label_HEADING_CORRECTION.caption, "000 WEST");
   unloadSystem(ts->sys);
 
-  // A write that fails midway leaves the previous file as it was.
+  // A write that fails midway (here the flush to the disk) leaves the previous file as it was.
   std::vector<std::string> lines = defaultLines();
   lines[40] = "3";
   store(joined(lines));
-  fs::create_directories(folder_ / "sorvant" / "Sorvant.ini.tmp" / "in the way");
   ts = start();
   ts->sys.opt.HEADING_CORRECTION = 45;
+  syncToDisk = [](int) {
+    errno = EIO;
+    return -1;
+  };
   EXPECT_FALSE(writeSettings(ts->sys, file()));
+  syncToDisk = realSync;
   EXPECT_EQ(contents(file()), joined(lines));
+  EXPECT_EQ(folderEntries(), (std::set<std::string>{"Sorvant.ini"}));
+}
+
+TEST_F(SettingsTest, TheWriterUsesAFileOfItsOwnAndFlushesItBeforeTheRename) {
+  store(defaultFile());
+  // Another writer's temporary file, under the name every writer once shared, is not touched.
+  std::ofstream(folder_ / "sorvant" / "Sorvant.ini.tmp", std::ios::binary) << defaultFile();
+  // What writers killed mid-write left: cleared once old enough to belong to no write going on.
+  std::ofstream(folder_ / "sorvant" / "Sorvant.ini.k1ll3d.tmp") << "5602168\r\n";
+  std::ofstream(folder_ / "sorvant" / "Sorvant.ini.fresh1.tmp") << "5602168\r\n";
+  fs::last_write_time(folder_ / "sorvant" / "Sorvant.ini.k1ll3d.tmp",
+                      fs::file_time_type::clock::now() - std::chrono::hours(1));
+  fs::permissions(file(), fs::perms(0600));
+  auto ts = start();
+  static std::vector<std::string> seenAtFlush;
+  static fs::path watched;
+  watched = file();
+  seenAtFlush.clear();
+  syncToDisk = [](int fd) {
+    seenAtFlush.push_back(contents(watched));
+    return realSync(fd);
+  };
+  ts->sys.opt.HEADING_CORRECTION = 11;
+  const bool written = writeSettings(ts->sys, file());
+  syncToDisk = realSync;
+  ASSERT_TRUE(written);
+  // The data first, while the old file is still in place, then the folder holding the new name.
+  ASSERT_EQ(seenAtFlush.size(), 2u);
+  EXPECT_EQ(seenAtFlush[0], defaultFile());
+  EXPECT_EQ(linesOf(seenAtFlush[1])[45], "10");
+  EXPECT_EQ(contents(folder_ / "sorvant" / "Sorvant.ini.tmp"), defaultFile());
+  EXPECT_EQ(folderEntries(), (std::set<std::string>{"Sorvant.ini", "Sorvant.ini.tmp", "Sorvant.ini.fresh1.tmp"}));
+  EXPECT_EQ(fs::status(file()).permissions(), fs::perms(0600));
+}
+
+TEST_F(SettingsTest, ALinkedFileStaysLinkedAndAWriteProtectedOneIsReadButNeverReplaced) {
+  const fs::path stick = folder_ / "stick";
+  fs::create_directories(stick);
+  std::vector<std::string> lines = defaultLines();
+  lines[40] = "3";
+  lines.pop_back();  // damaged: the defaults go where the link leads, the damage is kept beside it
+  std::ofstream(stick / "Sorvant.ini", std::ios::binary) << joined(lines);
+  fs::create_directories(file().parent_path());
+  fs::create_symlink(stick / "Sorvant.ini", file());
+  auto ts = start();
+  EXPECT_EQ(contents(bad()), joined(lines));
+  EXPECT_EQ(contents(stick / "Sorvant.ini"), defaultFile());
+  ts->port.setCommPort(6);
+  unloadSystem(ts->sys);
+  EXPECT_TRUE(fs::is_symlink(file()));
+  EXPECT_EQ(linesOf(contents(stick / "Sorvant.ini"))[40], "6");
+  EXPECT_EQ(start()->port.commPort(), 6);
+
+  // Locked by the operator (which binds even an administrator): read, kept as it is, said once.
+  lines = defaultLines();
+  lines[40] = "4";
+  store(joined(lines));
+  fs::permissions(file(), fs::perms(0444));
+  testing::internal::CaptureStderr();
+  ts = start();
+  EXPECT_EQ(ts->port.commPort(), 4);
+  ts->port.setCommPort(7);
+  unloadSystem(ts->sys);
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("will not be saved"), std::string::npos);
+  EXPECT_EQ(said.find("will not be saved"), said.rfind("will not be saved"));
+  EXPECT_EQ(contents(file()), joined(lines));
+  EXPECT_EQ(fs::status(file()).permissions(), fs::perms(0444));
+
+  lines.pop_back();  // even damaged: the defaults apply from memory
+  fs::permissions(file(), fs::perms(0644));
+  store(joined(lines));
+  fs::permissions(file(), fs::perms(0444));
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(start()->port.commPort(), 1);
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(contents(file()), joined(lines));
+  EXPECT_FALSE(fs::exists(bad()));
 }
 
 TEST_F(SettingsTest, PathFollowsAnAbsoluteXdgConfigHomeOnly) {

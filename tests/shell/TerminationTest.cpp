@@ -1,13 +1,31 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <QCoreApplication>
+#include <QLockFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 #include <csignal>
+#include <fstream>
+#include <sstream>
 
+#include "ShellFixture.h"
+#include "settings/QtSingleInstance.h"
 #include "settings/QtTermination.h"
+#include "settings/SettingsFile.h"
 
 namespace sorvant {
 namespace {
+
+std::string contents(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
 
 TEST(Termination, ASignalToEndClosesTheWindowOnTheUiThread) {
   QWidget window;
@@ -16,6 +34,121 @@ TEST(Termination, ASignalToEndClosesTheWindowOnTheUiThread) {
   ASSERT_TRUE(window.isVisible());
   std::raise(SIGHUP);  // as when the terminal or the session goes away
   EXPECT_TRUE(QTest::qWaitFor([&] { return !window.isVisible(); }, 2000));
+}
+
+TEST(Termination, TheSessionEndingTheEventLoopWritesTheSettingsOnce) {
+  test::ShellFixture f;
+  closeOnTermination(f.window);
+  f.port.setCommPort(6);
+  // The session manager's quit: the event loop ends, nobody closes the window.
+  QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+  QApplication::exec();
+  EXPECT_FALSE(f.window.isVisible());
+  const std::filesystem::path file = settingsPath();
+  EXPECT_NE(contents(file).find("\r\n6\r\n4800\r\n"), std::string::npos);
+  std::ofstream(file, std::ios::binary | std::ios::trunc) << "left alone";
+  f.window.close();  // Q or Alt+F4 after that: nothing is written a second time
+  EXPECT_EQ(contents(file), "left alone");
+}
+
+// The real program, as the operator starts it, on a settings folder of its own.
+class Program {
+ public:
+  Program() {
+    env_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env_.insert(QStringLiteral("XDG_CONFIG_HOME"), config_.path());
+    env_.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_.path());
+  }
+  void set(const QString& name, const QString& value) { env_.insert(name, value); }
+  QString settingsFolder() const { return config_.path() + QStringLiteral("/sorvant"); }
+  QString runtimeFolder() const { return runtime_.path(); }
+  std::filesystem::path settingsFile() const {
+    return (settingsFolder() + QStringLiteral("/Sorvant.ini")).toStdString();
+  }
+
+  std::unique_ptr<QProcess> start() const {
+    auto p = std::make_unique<QProcess>();
+    p->setProcessEnvironment(env_);
+    p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p->start(QStringLiteral(SORVANT_PROGRAM), QStringList{});
+    p->waitForStarted();
+    return p;
+  }
+  // True once `p` holds the one-instance lock (it listens for later starts from then on).
+  bool holdsTheLock(const QProcess& p) const {
+    QLockFile lock(SingleInstance::lockFileName(settingsFolder(), runtimeFolder()));
+    qint64 pid = 0;
+    return QTest::qWaitFor([&] { return lock.getLockInfo(&pid, nullptr, nullptr) && pid == p.processId(); }, 30000);
+  }
+
+ private:
+  QTemporaryDir config_;
+  QTemporaryDir runtime_;
+  QProcessEnvironment env_ = QProcessEnvironment::systemEnvironment();
+};
+
+ino_t inode(const std::filesystem::path& file) {
+  struct stat info = {};
+  return ::stat(file.c_str(), &info) == 0 ? info.st_ino : 0;
+}
+
+TEST(Termination, ASecondStartRaisesTheRunningProgramUnlessItIsHungOrGone) {
+  Program program;
+  auto first = program.start();
+  ASSERT_TRUE(program.holdsTheLock(*first));
+
+  // Once it answers (a patient ask, as a loaded machine may start slowly), a second start is
+  // answered and ends at once; the settings file is not even rewritten.
+  ASSERT_FALSE(SingleInstance(program.settingsFolder(), program.runtimeFolder(), 30000).claim());
+  const ino_t before = inode(program.settingsFile());
+  auto second = program.start();
+  ASSERT_TRUE(second->waitForFinished(30000));
+  EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(second->exitCode(), 0);
+  EXPECT_EQ(first->state(), QProcess::Running);
+  EXPECT_EQ(inode(program.settingsFile()), before);
+
+  // Hung: a later start waits a while for an answer, then runs on its own.
+  ::kill(static_cast<pid_t>(first->processId()), SIGSTOP);
+  {
+    SingleInstance impatient(program.settingsFolder(), program.runtimeFolder(), 300);
+    EXPECT_TRUE(impatient.claim());
+  }
+  // Gone (killed, its lock and socket left behind): the next start runs normally and, told to
+  // end, writes the settings.
+  first->kill();
+  first->waitForFinished();
+  auto third = program.start();
+  ASSERT_TRUE(program.holdsTheLock(*third));
+  EXPECT_FALSE(SingleInstance(program.settingsFolder(), program.runtimeFolder(), 30000).claim());  // answered
+  third->terminate();
+  ASSERT_TRUE(third->waitForFinished(30000));
+  EXPECT_EQ(third->exitCode(), 0);
+  EXPECT_NE(inode(program.settingsFile()), before);
+  EXPECT_EQ(contents(program.settingsFile()), defaultSettingsText());
+}
+
+TEST(Termination, TheDisplayGoingAwayWithTheSessionStillWritesTheSettings) {
+  QProcess display;
+  display.start(QStringLiteral("Xvfb"),
+                {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+                 QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1024x768x24")});
+  ASSERT_TRUE(display.waitForStarted()) << "Xvfb is missing: tools/install-deps.sh installs it";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return display.canReadLine(); }, 30000));
+  Program program;
+  program.set(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+  program.set(QStringLiteral("DISPLAY"), QStringLiteral(":") + QString::fromLatin1(display.readLine().trimmed()));
+  auto running = program.start();
+  ASSERT_TRUE(program.holdsTheLock(*running));
+  // Answered: the program runs its event loop, its settings read.
+  ASSERT_FALSE(SingleInstance(program.settingsFolder(), program.runtimeFolder(), 30000).claim());
+  const ino_t before = inode(program.settingsFile());
+
+  display.terminate();  // the X server ends; the toolkit ends the program without closing its window
+  display.waitForFinished();
+  ASSERT_TRUE(running->waitForFinished(30000));
+  EXPECT_NE(inode(program.settingsFile()), before);
+  EXPECT_EQ(contents(program.settingsFile()), defaultSettingsText());
 }
 
 }  // namespace

@@ -1,0 +1,203 @@
+#include "settings/FileReplace.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <chrono>
+#include <random>
+#include <system_error>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace sorvant {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The same bound the kernel puts on a chain of links.
+constexpr int kMostLinks = 40;
+// Names already taken are skipped; this many collisions in a row means something else is wrong.
+constexpr int kNameTries = 100;
+
+#ifdef _WIN32
+int platformSync(int fd) { return ::_commit(fd); }
+#else
+int platformSync(int fd) { return ::fsync(fd); }
+#endif
+
+std::string describe(int error) { return std::generic_category().message(error); }
+
+// A flush that the file system cannot do (a special file, a file system without flushing) is no
+// failure: there is nothing more to get to the disk.
+bool flushed(int fd) {
+  if (syncToDisk(fd) == 0) return true;
+  return errno == EINVAL
+#ifdef ENOTSUP
+         || errno == ENOTSUP
+#endif
+      ;
+}
+
+// <name>.<six random letters and digits>.tmp, in the folder of the file it will replace.
+constexpr std::size_t kRandomLength = 6;
+constexpr std::string_view kTemporaryEnd = ".tmp";
+// A temporary file this old belongs to no write still going on: its writer was killed.
+constexpr auto kLeftoverAge = std::chrono::minutes(1);
+
+fs::path temporaryName(const fs::path& target) {
+  static constexpr char kSymbols[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+  std::random_device seed;
+  std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof kSymbols) - 2);
+  std::string suffix = ".";
+  for (std::size_t i = 0; i < kRandomLength; ++i) suffix += kSymbols[pick(seed)];
+  fs::path name = target;
+  name += suffix + std::string(kTemporaryEnd);
+  return name;
+}
+
+// Removes the temporary files that writers killed mid-write left beside the target.
+void removeLeftovers(const fs::path& target, const fs::path& folder) {
+  const std::string start = target.filename().string() + ".";
+  const auto oldest = fs::file_time_type::clock::now() - kLeftoverAge;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() != start.size() + kRandomLength + kTemporaryEnd.size() || !name.starts_with(start) ||
+        !name.ends_with(kTemporaryEnd))
+      continue;
+    std::error_code ignored;
+    if (it->is_regular_file(ignored) && it->last_write_time(ignored) < oldest) fs::remove(it->path(), ignored);
+  }
+}
+
+// Creates a file that did not exist before: no other writer can share it, or truncate it.
+int createExclusive(const fs::path& name) {
+#ifdef _WIN32
+  return ::_wopen(name.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+#else
+  return ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+#endif
+}
+
+bool writeAll(int fd, std::string_view text) {
+  while (!text.empty()) {
+#ifdef _WIN32
+    const int n = ::_write(fd, text.data(), static_cast<unsigned>(text.size()));
+#else
+    const ssize_t n = ::write(fd, text.data(), text.size());
+#endif
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    text.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+int closeFile(int fd) {
+#ifdef _WIN32
+  return ::_close(fd);
+#else
+  return ::close(fd);
+#endif
+}
+
+// The new file keeps the permissions the operator gave the old one (0600 for a private file).
+void keepMode([[maybe_unused]] int fd, [[maybe_unused]] const fs::path& target) {
+#ifndef _WIN32
+  struct stat old = {};
+  if (::stat(target.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
+#endif
+}
+
+// The rename itself must reach the disk too, or a power cut can bring back the old name's content.
+void flushFolder([[maybe_unused]] const fs::path& folder) {
+#ifndef _WIN32
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  flushed(fd);
+  ::close(fd);
+#endif
+}
+
+bool renameOver(const fs::path& from, const fs::path& to) {
+#ifdef _WIN32
+  std::error_code ec;
+  fs::rename(from, to, ec);
+  if (ec) errno = ec.value();
+  return !ec;
+#else
+  return ::rename(from.c_str(), to.c_str()) == 0;
+#endif
+}
+
+}  // namespace
+
+SyncCall syncToDisk = &platformSync;
+
+fs::path linkTarget(const fs::path& path) {
+  fs::path at = path;
+  for (int hop = 0; hop <= kMostLinks; ++hop) {
+    std::error_code ec;
+    if (!fs::is_symlink(fs::symlink_status(at, ec))) return at;
+    const fs::path next = fs::read_symlink(at, ec);
+    if (ec) return {};
+    at = next.is_absolute() ? next : at.parent_path() / next;
+  }
+  return {};
+}
+
+bool isWriteProtected(const fs::path& file) {
+#ifdef _WIN32
+  std::error_code ec;
+  const fs::file_status s = fs::status(file, ec);
+  return fs::exists(s) && (s.permissions() & fs::perms::owner_write) == fs::perms::none;
+#else
+  struct stat info = {};
+  if (::stat(file.c_str(), &info) != 0) return false;
+  if ((info.st_mode & 0222) == 0) return true;
+  return ::access(file.c_str(), W_OK) != 0 && (errno == EACCES || errno == EROFS || errno == EPERM);
+#endif
+}
+
+ReplaceResult replaceFile(const fs::path& path, std::string_view text) {
+  const fs::path target = linkTarget(path);
+  if (target.empty()) return {ReplaceStatus::Failed, path.string() + ": a link that leads nowhere"};
+  if (isWriteProtected(target)) return {ReplaceStatus::ReadOnly, target.string() + " is write-protected"};
+
+  fs::path temporary;
+  int fd = -1;
+  for (int attempt = 0; attempt < kNameTries && fd < 0; ++attempt) {
+    temporary = temporaryName(target);
+    fd = createExclusive(temporary);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) return {ReplaceStatus::Failed, temporary.string() + ": " + describe(errno)};
+
+  keepMode(fd, target);
+  bool ok = writeAll(fd, text) && flushed(fd);
+  int error = errno;
+  if (closeFile(fd) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (ok && !renameOver(temporary, target)) {
+    ok = false;
+    error = errno;
+  }
+  if (!ok) {
+    std::error_code ec;
+    fs::remove(temporary, ec);
+    return {ReplaceStatus::Failed, target.string() + ": " + describe(error)};
+  }
+  const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+  flushFolder(folder);
+  removeLeftovers(target, folder);
+  return {ReplaceStatus::Written, {}};
+}
+
+}  // namespace sorvant
