@@ -92,7 +92,9 @@ void QtSerialPort::setSettings(const std::string& settings) {
   // Start-up opens the port (through the test command) before it sets the stored speed.
   if (!device_.isOpen()) return;
   const qint32 baud = baudOf(settings_);
-  if (baud <= 0 || !device_.setBaudRate(baud))
+  if (baud > 0 && device_.setBaudRate(baud))
+    error_.clear();
+  else
     fail("COM" + std::to_string(port_) + ": the device does not accept the line settings \"" + settings_ + "\"");
 }
 
