@@ -83,6 +83,9 @@ struct DisplayState {
   double dfClock = 0;
   // Set by serial reception just before it runs the cycle for the DF message it has taken.
   bool dfTakenForThisCycle = false;
+  // The port number and failure reason that the serial port's tooltips were last built from.
+  int tipPort = 0;
+  std::string tipReason;
 };
 
 }  // namespace sorvant

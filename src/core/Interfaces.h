@@ -22,12 +22,19 @@ class SerialPort {
   virtual ~SerialPort() = default;
   virtual void setCommPort(int port) = 0;  // 1..8 mean COM1..COM8
   virtual int commPort() const = 0;
-  virtual void setSettings(const std::string& settings) = 0;  // "4800,n,8,1"
+  // "4800,n,8,1"; applies at once to an open device, as to the next open.
+  virtual void setSettings(const std::string& settings) = 0;
   virtual std::string settings() const = 0;
   virtual bool portOpen() const = 0;
   // Opens the port. False always leaves the port closed, with the reason in lastError().
   virtual bool open() = 0;
+  // Opens the port to listen, and keeps it open when its device cannot be opened now: the device is
+  // then looked for until it appears (an adapter plugged in later). False says the device is not
+  // open yet, with the reason in lastError(); the port counts as open either way.
+  virtual bool openWaiting() = 0;
+  // Closes the port; the reason of an earlier failure is forgotten.
   virtual void close() = 0;
+  // Why the device is not open (a failed open, a device that has gone); empty when nothing failed.
   virtual std::string lastError() const = 0;
   // All characters waiting, in order, and removes them from the port.
   virtual std::string input() = 0;

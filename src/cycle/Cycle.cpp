@@ -5,6 +5,7 @@
 #include "histogram/Accumulation.h"
 #include "histogram/TestSource.h"
 #include "serial/Compass.h"
+#include "serial/PortState.h"
 #include "serial/Reception.h"
 
 namespace sorvant {
@@ -18,6 +19,7 @@ void Timer1_Timer(System& sys) {
 void EXECUTIVE(System& sys) {
   DisplayState& st = sys.st;
   TIMERS(sys);
+  showPortState(sys);
   // A DF message is decoded only by the cycle that reception started for it; any other cycle
   // before the next tick leaves it alone, so no bearing is counted twice.
   const bool takeDf = st.dfTakenForThisCycle;

@@ -51,9 +51,10 @@ void playSimulatedBearing(System& sys) {
 }
 
 bool openPortForAcquisition(System& sys) {
-  const bool opened = sys.MSComm1.portOpen() || sys.MSComm1.open();
-  // Armed even when the open failed: no data can then arrive, and the time-out warning is how the
-  // operator learns that the receiver is not being heard.
+  // A device that is missing now (an adapter not yet plugged in) is waited for: the port stays open.
+  const bool opened = sys.MSComm1.portOpen() || sys.MSComm1.openWaiting();
+  // Armed even when the device is not open: no data can then arrive, and the time-out warning is how
+  // the operator learns that the receiver is not being heard.
   sys.st.COM_TIMEOUT_TIMER = true;
   sys.st.LAST_COM_TIME = sys.clockSecondsNow();
   return opened;

@@ -12,7 +12,8 @@ void playSimulatedBearing(System& sys);
 void CmdButton_TEST_Click(System& sys);
 void CmdButton_ACQUIRE_Click(System& sys);
 
-// Opens the serial port for acquisition; a failed open leaves it closed (the time-out warning shows).
+// Opens the serial port for acquisition; a device missing now is waited for with the port open (the
+// time-out warning shows until data arrives). False when it opened the port without its device.
 bool openPortForAcquisition(System& sys);
 
 }  // namespace sorvant

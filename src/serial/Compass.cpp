@@ -9,8 +9,14 @@ void COMPASS(System& sys) {
   DisplayState& st = sys.st;
   MainControls& m = sys.main;
 
-  // A sentence that is not accepted stays in the buffer and is examined again next cycle.
-  const nmea::CourseReading reading = nmea::readCourse(st.GPS_BUFFER);
+  // A whole sentence that is refused is dropped at once and the next one examined, so one damaged
+  // sentence neither holds up the heading nor lets an older course through later. A sentence still
+  // arriving waits for the next cycle.
+  nmea::CourseReading reading = nmea::readCourse(st.GPS_BUFFER);
+  while (reading.outcome == nmea::CourseReading::Outcome::Refused) {
+    st.GPS_BUFFER.erase(reading.start, reading.length);
+    reading = nmea::readCourse(st.GPS_BUFFER);
+  }
   if (reading.outcome != nmea::CourseReading::Outcome::Accepted) return;
 
   st.GPS_TIME = sys.clockSecondsNow();

@@ -10,8 +10,7 @@ namespace sorvant::nmea {
 namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
-// A sentence is examined only once this many characters stand from its "$": the longest sentence the
-// standard allows, line end included.
+// The longest sentence the standard allows, line end included.
 constexpr std::size_t kCompleteLength = 82;
 // The part of the text read for one sentence: the longest sentence without its line end.
 constexpr std::size_t kWindow = 80;
@@ -49,40 +48,8 @@ std::vector<std::string_view> splitFields(std::string_view body) {
 
 CourseReading refused() { return {CourseReading::Outcome::Refused}; }
 
-}  // namespace
-
-std::size_t findCourseSentence(std::string_view text, Kind& kind) {
-  kind = Kind::Vtg;
-  const std::size_t vtg = findTag(text, "VTG");
-  if (vtg != npos) return vtg;
-  kind = Kind::Rmc;
-  return findTag(text, "RMC");
-}
-
-bool checksumAcceptable(std::string_view sentence) {
-  const std::size_t star = sentence.find('*');
-  if (star == npos) return true;
-  // A "*" announces a checksum: one that is cut short or not hexadecimal cannot vouch for the text.
-  if (sentence.size() < star + 3) return false;
-  const int high = hexDigit(sentence[star + 1]);
-  const int low = hexDigit(sentence[star + 2]);
-  if (high < 0 || low < 0) return false;
-  unsigned sum = 0;
-  for (std::size_t i = 1; i < star; ++i) sum ^= static_cast<unsigned char>(sentence[i]);
-  return sum == static_cast<unsigned>(high * 16 + low);
-}
-
-CourseReading readCourse(std::string_view text) {
-  Kind kind = Kind::Vtg;
-  const std::size_t p = findCourseSentence(text, kind);
-  if (p == npos) return {};
-  if (text.size() - p < kCompleteLength) return {CourseReading::Outcome::Waiting};
-
-  // The sentence ends at its line end or where the next one begins, so a sentence cut short never
-  // borrows fields from its neighbour. With 82 characters present, a sentence of legal length has
-  // arrived whole, checksum included.
-  const std::string_view window = text.substr(p, kWindow);
-  const std::string_view sentence = window.substr(0, window.find_first_of("\r\n$", 1));
+// Reads one whole sentence ("$" up to its line end) of the given kind.
+CourseReading readSentence(std::string_view sentence, Kind kind) {
   if (!checksumAcceptable(sentence)) return refused();
   const std::vector<std::string_view> fields = splitFields(sentence.substr(0, sentence.find('*')));
 
@@ -110,6 +77,47 @@ CourseReading readCourse(std::string_view text) {
   const Single course = static_cast<Single>(readNumber(fields[courseField]));
   if (!(course >= 0 && course <= kMaxCourse)) return refused();
   return {CourseReading::Outcome::Accepted, knots, static_cast<int>(std::trunc(course)), true};
+}
+
+}  // namespace
+
+std::size_t findCourseSentence(std::string_view text, Kind& kind) {
+  kind = Kind::Vtg;
+  const std::size_t vtg = findTag(text, "VTG");
+  if (vtg != npos) return vtg;
+  kind = Kind::Rmc;
+  return findTag(text, "RMC");
+}
+
+bool checksumAcceptable(std::string_view sentence) {
+  const std::size_t star = sentence.find('*');
+  if (star == npos) return true;
+  // A "*" announces a checksum: one that is cut short or not hexadecimal cannot vouch for the text.
+  if (sentence.size() < star + 3) return false;
+  const int high = hexDigit(sentence[star + 1]);
+  const int low = hexDigit(sentence[star + 2]);
+  if (high < 0 || low < 0) return false;
+  unsigned sum = 0;
+  for (std::size_t i = 1; i < star; ++i) sum ^= static_cast<unsigned char>(sentence[i]);
+  return sum == static_cast<unsigned>(high * 16 + low);
+}
+
+CourseReading readCourse(std::string_view text) {
+  Kind kind = Kind::Vtg;
+  const std::size_t p = findCourseSentence(text, kind);
+  if (p == npos) return {};
+  // A sentence has arrived whole once its line end, or the "$" of the next sentence, follows it. Text
+  // that runs on past the longest sentence the standard allows without either is not going to end.
+  const std::size_t end = text.find_first_of("\r\n$", p + 1);
+  if (end == npos && text.size() - p < kCompleteLength) return {CourseReading::Outcome::Waiting};
+
+  // Read at most the longest sentence, so a damaged one never borrows fields from its neighbour.
+  const std::string_view window = text.substr(p, kWindow);
+  const std::string_view sentence = window.substr(0, window.find_first_of("\r\n$", 1));
+  CourseReading reading = readSentence(sentence, kind);
+  reading.start = p;
+  reading.length = sentence.size();
+  return reading;
 }
 
 }  // namespace sorvant::nmea

@@ -19,6 +19,10 @@ struct CourseReading {
   int speed = 0;           // whole knots, truncated
   int course = 0;          // whole degrees, truncated; meaningful only with hasCourse
   bool hasCourse = false;  // false: a slow report whose course field is empty
+  // The sentence examined (Refused and Accepted): where its "$" is in the text, and its length up to,
+  // not including, its line end.
+  std::size_t start = 0;
+  std::size_t length = 0;
 };
 
 // Where the sentence to examine starts: the first VTG sentence of any talker, otherwise the first RMC.
@@ -29,7 +33,8 @@ std::size_t findCourseSentence(std::string_view text, Kind& kind);
 // "*hh" checksum (either case) equal to the XOR of the characters between "$" and "*".
 bool checksumAcceptable(std::string_view sentence);
 
-// Examines the sentence findCourseSentence chooses.
+// Examines the sentence findCourseSentence chooses. It has arrived once its line end or the next "$"
+// follows it; until then the outcome is Waiting.
 CourseReading readCourse(std::string_view text);
 
 }  // namespace sorvant::nmea

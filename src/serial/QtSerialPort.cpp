@@ -1,7 +1,9 @@
 #include "serial/QtSerialPort.h"
 
 #include <QByteArray>
+#include <QFileInfo>
 #include <QString>
+#include <cstdio>
 #include <cstdlib>
 
 #include "serial/ComPortPath.h"
@@ -31,7 +33,11 @@ std::string openFailure(const QSerialPort& device, const std::string& path, int 
       // Qt reports a port held by another program (its lock file, or EBUSY) as a permission error.
       if (detail.contains("lock", Qt::CaseInsensitive) || detail.contains("busy", Qt::CaseInsensitive))
         return where + "the device is busy (in use by another program)";
+#ifdef _WIN32
       return where + "permission denied";
+#else
+      return where + "permission denied: add your user to the dialout group";
+#endif
     case QSerialPort::UnsupportedOperationError:
       return where + "the device does not accept the line settings";
     default:
@@ -61,14 +67,35 @@ bool QtSerialPort::open() {
   return true;
 }
 
+bool QtSerialPort::openWaiting() {
+  if (open_) return device_.isOpen();
+  open_ = true;
+  if (openDevice()) return true;
+  // Handled like a device that has gone: looked for until it appears.
+  reopenTimer_.start();
+  return false;
+}
+
 void QtSerialPort::close() {
   open_ = false;
+  error_.clear();
   lossPending_ = false;
   reopenTimer_.stop();
   holdTimer_.stop();
   ready_.clear();
   held_.clear();
   if (device_.isOpen()) device_.close();
+}
+
+void QtSerialPort::setSettings(const std::string& settings) {
+  settings_ = settings;
+  // Start-up opens the port (through the test command) before it sets the stored speed.
+  if (!device_.isOpen()) return;
+  const qint32 baud = baudOf(settings_);
+  if (baud > 0 && device_.setBaudRate(baud))
+    error_.clear();
+  else
+    fail("COM" + std::to_string(port_) + ": the device does not accept the line settings \"" + settings_ + "\"");
 }
 
 std::string QtSerialPort::input() {
@@ -81,29 +108,46 @@ bool QtSerialPort::openDevice() {
   const std::string path = sorvant::comPortPath(port_);
   const qint32 baud = baudOf(settings_);
   if (path.empty()) {
-    error_ = "COM" + std::to_string(port_) + ": no such port";
+    fail("COM" + std::to_string(port_) + ": no such port");
     return false;
   }
   if (baud <= 0) {
-    error_ = "COM" + std::to_string(port_) + ": unreadable line settings \"" + settings_ + "\"";
+    fail("COM" + std::to_string(port_) + ": unreadable line settings \"" + settings_ + "\"");
     return false;
   }
+#ifndef _WIN32
+  // Looked for first: an open attempt creates and removes a lock file, twice a second while an
+  // adapter is unplugged.
+  if (!QFileInfo::exists(QString::fromStdString(path))) {
+    fail("COM" + std::to_string(port_) + " (" + path + "): no such device");
+    return false;
+  }
+#endif
   device_.setPortName(QString::fromStdString(path));
   // Receive only: the line is never written to, so the device is not opened for writing.
   if (!device_.open(QIODevice::ReadOnly)) {
-    error_ = openFailure(device_, path, port_);
+    fail(openFailure(device_, path, port_));
     return false;
   }
   const bool configured = device_.setBaudRate(baud) && device_.setDataBits(QSerialPort::Data8) &&
                           device_.setParity(QSerialPort::NoParity) && device_.setStopBits(QSerialPort::OneStop) &&
                           device_.setFlowControl(QSerialPort::NoFlowControl);
   if (!configured) {
-    error_ = openFailure(device_, path, port_);
+    fail(openFailure(device_, path, port_));
     device_.close();
     return false;
   }
   error_.clear();
+  reported_.clear();
   return true;
+}
+
+void QtSerialPort::fail(std::string reason) {
+  if (reason != reported_) {
+    std::fprintf(stderr, "sorvant: %s\n", reason.c_str());
+    reported_ = reason;
+  }
+  error_ = std::move(reason);
 }
 
 void QtSerialPort::readDevice() {
@@ -154,7 +198,7 @@ void QtSerialPort::deviceLost() {
   if (!lossPending_) return;
   lossPending_ = false;
   if (device_.isOpen()) device_.close();
-  error_ = "COM" + std::to_string(port_) + ": the device has gone; waiting for it to come back";
+  fail("COM" + std::to_string(port_) + ": the device has gone; waiting for it to come back");
   // The port stays open for the rules: no characters arrive, so the silent-line warning shows. The
   // first attempt also waits a full interval, so a device that opens but hangs up at once is not
   // reopened in a tight loop.

@@ -24,11 +24,13 @@ class QtSerialPort final : public QObject, public SerialPort {
 
   void setCommPort(int port) override { port_ = port; }
   int commPort() const override { return port_; }
-  void setSettings(const std::string& settings) override { settings_ = settings; }
+  // Takes effect at once on an open device, as on the next open.
+  void setSettings(const std::string& settings) override;
   std::string settings() const override { return settings_; }
   // Logically open: stays true while a vanished device is being looked for.
   bool portOpen() const override { return open_; }
   bool open() override;
+  bool openWaiting() override;
   void close() override;
   std::string lastError() const override { return error_; }
   std::string input() override;
@@ -43,6 +45,8 @@ class QtSerialPort final : public QObject, public SerialPort {
  private:
   // Opens the device of the current port at the current speed; false leaves it closed and sets error_.
   bool openDevice();
+  // Records why the device is not open, telling standard error once for each new reason.
+  void fail(std::string reason);
   void readDevice();
   void releaseHeld();
   void deviceError(QSerialPort::SerialPortError error);
@@ -57,6 +61,7 @@ class QtSerialPort final : public QObject, public SerialPort {
   int port_ = 1;
   std::string settings_ = "9600,n,8,1";
   std::string error_;
+  std::string reported_;  // the reason last written to standard error
   bool open_ = false;
   bool lossPending_ = false;
   std::string ready_;  // delivered, waiting for input()

@@ -1,5 +1,6 @@
 #include "serial/Reception.h"
 
+#include <algorithm>
 #include <string>
 
 #include "display/Marker.h"
@@ -13,6 +14,15 @@ constexpr char kDfStart = '%';
 constexpr std::size_t kDfDigits = 3;
 constexpr Integer kMaxIncount = 32767;
 
+// Whether the bearing characters from `from` begin with a digit once the blanks that the number
+// reading skips are passed. Only the message's own characters are looked at.
+bool startsWithDigit(const std::string& text, std::size_t from) {
+  const std::size_t end = std::min(text.size(), from + kDfDigits);
+  std::size_t i = from;
+  while (i < end && text[i] == ' ') ++i;
+  return i < end && text[i] >= '0' && text[i] <= '9';
+}
+
 }  // namespace
 
 void MSComm1_OnComm(System& sys) {
@@ -25,7 +35,11 @@ void MSComm1_OnComm(System& sys) {
 
   // One DF message per timer period; later ones in the period still fed the buffer and the watchdog.
   if (st.NEW_DF_MESSAGE) return;
-  const std::size_t start = st.INBUFF.find(kDfStart);
+  std::size_t start = st.INBUFF.find(kDfStart);
+  // A "%" of line noise is no message: it neither counts nor takes the period's message, so the next
+  // "%" is looked at.
+  while (start != std::string::npos && !startsWithDigit(st.INBUFF, start + 1))
+    start = st.INBUFF.find(kDfStart, start + 1);
   if (start == std::string::npos) return;
   st.DF_MESSAGE = st.INBUFF.substr(start + 1, kDfDigits);
   st.NEW_DF_MESSAGE = true;

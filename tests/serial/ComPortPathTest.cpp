@@ -45,22 +45,34 @@ class ComPortPathTest : public ::testing::Test {
   std::optional<std::string> xdg_, home_;
 };
 
-TEST_F(ComPortPathTest, LinkInConfigFolderWinsOverBuiltInDevice) {
-  EXPECT_EQ(sorvant::comPortPath(1), "/dev/ttyS0");
-  EXPECT_EQ(sorvant::comPortPath(8), "/dev/ttyS7");
+TEST_F(ComPortPathTest, LinkInConfigFolderWinsOverUsbAdapters) {
+  // Without a link: the USB adapter of that number, the one the kernel calls ttyACM when only that one
+  // is there, and while neither is there the ttyUSB one, waited for.
+  const fs::path dev = root_ / "dev";
+  fs::create_directories(dev);
+  EXPECT_EQ(sorvant::comPortPath(1, dev), (dev / "ttyUSB0").string());
+  EXPECT_EQ(sorvant::comPortPath(8, dev), (dev / "ttyUSB7").string());
+  std::ofstream(dev / "ttyACM1").put('x');
+  EXPECT_EQ(sorvant::comPortPath(2, dev), (dev / "ttyACM1").string());
+  std::ofstream(dev / "ttyUSB1").put('x');
+  EXPECT_EQ(sorvant::comPortPath(2, dev), (dev / "ttyUSB1").string());
 
   const fs::path target = root_ / "device";
   std::ofstream(target).put('x');
-  fs::create_symlink(target, root_ / "xdg" / "sorvant" / "COM2");
-  EXPECT_EQ(sorvant::comPortPath(2), (root_ / "xdg" / "sorvant" / "COM2").string());
-  EXPECT_EQ(sorvant::comPortPath(3), "/dev/ttyS2");
+  const fs::path link = root_ / "xdg" / "sorvant" / "COM2";
+  fs::create_symlink(target, link);
+  EXPECT_EQ(sorvant::comPortPath(2, dev), link.string());
+  EXPECT_EQ(sorvant::comPortPath(2), link.string());
+  EXPECT_EQ(sorvant::comPortPath(3, dev), (dev / "ttyUSB2").string());
+  EXPECT_EQ(sorvant::comPortDescription(2), target.string() + " (linked from " + link.string() + ")");
 
   // An adapter that is unplugged leaves its link dangling: still this port, so opening it fails
   // rather than quietly reaching a different device.
   fs::remove(target);
-  EXPECT_EQ(sorvant::comPortPath(2), (root_ / "xdg" / "sorvant" / "COM2").string());
+  EXPECT_EQ(sorvant::comPortPath(2), link.string());
 
   EXPECT_EQ(sorvant::comPortPath(0), "");
+  EXPECT_EQ(sorvant::comPortDescription(0), "");
 }
 
 TEST_F(ComPortPathTest, FallsBackToDotConfigWhenXdgUnsetOrRelative) {
@@ -70,7 +82,7 @@ TEST_F(ComPortPathTest, FallsBackToDotConfigWhenXdgUnsetOrRelative) {
   setenv("XDG_CONFIG_HOME", "relative/dir", 1);
   EXPECT_EQ(sorvant::comPortPath(4), (root_ / "home" / ".config" / "sorvant" / "COM4").string());
   setenv("XDG_CONFIG_HOME", (root_ / "xdg").c_str(), 1);
-  EXPECT_EQ(sorvant::comPortPath(4), "/dev/ttyS3");
+  EXPECT_EQ(sorvant::comPortPath(4, root_), (root_ / "ttyUSB3").string());
 }
 
 }  // namespace

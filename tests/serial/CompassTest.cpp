@@ -59,9 +59,11 @@ TEST_F(Compass, SlowReportsKeepHeadingButShowGpsAlive) {
 TEST_F(Compass, ChoosesVtgOfAnyTalkerAndWaitsForCompleteText) {
   const std::string rmc = sentence("GNRMC,1,A,1,N,1,E,10.0,100.0,010118,,,A");
   const std::string vtg = sentence("GLVTG,200.0,T,,M,10.0,N,18.5,K,A");
-  gps(sentence("PGRMC,,,,,,,,,,,,,,,") + rmc + vtg);
-  EXPECT_FALSE(accepted()) << "the VTG needs 82 characters from its $";
-  gps(kFiller);
+  // Complete at its line end: until then the VTG waits, and the RMC before it is passed over for it.
+  gps(sentence("PGRMC,,,,,,,,,,,,,,,") + rmc + vtg.substr(0, vtg.size() - 2));
+  EXPECT_FALSE(accepted());
+  EXPECT_EQ(st.HEADING, 123);
+  gps("\r");
   EXPECT_EQ(st.HEADING, 200);
   gps(rmc + kFiller);
   EXPECT_EQ(st.HEADING, 100);
@@ -79,15 +81,25 @@ TEST_F(Compass, ChecksumIsVerifiedWhenPresent) {
   EXPECT_TRUE(nmea::checksumAcceptable("$GPRMC,205150.00,V,,,,,,,,,,,V*4a"));
   EXPECT_FALSE(nmea::checksumAcceptable("$GPRMC,205150.00,V,,,,,,,,,,,V*4"));
 
-  // A refused sentence stays first in line until the buffer trim drops it; then the next one is read.
-  gps(wrong + kFiller + sentence("GPVTG,010.0,T,,M,006.0,N,011.1,K,A") + kFiller);
-  EXPECT_EQ(st.HEADING, 123);
-  EXPECT_FALSE(accepted());
-  while (st.GPS_BUFFER.find(wrong) != std::string::npos) {
-    EXPECT_EQ(st.HEADING, 123);
-    gps(kFiller);
-  }
+  // A refused sentence is dropped at once: the next one is used in the same cycle, or in the cycle
+  // after its own line end arrives. It is never left to hold up later sentences.
+  gps(wrong + kFiller + sentence("GPVTG,010.0,T,,M,006.0,N,011.1,K,A"));
   EXPECT_EQ(st.HEADING, 10);
+  EXPECT_TRUE(accepted());
+  int course = 20;
+  for (const std::string& damaged :
+       {wrong, sentence("GPRMC,1,V,1,N,1,E,10.8,050.0,010118,,"), sentence("GPVTG,050.0,T,,M,10.8,N,20.0,K,N"),
+        std::string("$GPVTG,054.7,T,03\r\n"), std::string("$GPVTG,054.7,T,03")}) {
+    const std::string good = sentence("GPRMC,1,A,1,N,1,E,10.0," + std::to_string(course) + ".0,010118,,,A");
+    gps(damaged + good);
+    EXPECT_EQ(st.HEADING, course) << damaged;
+    gps(damaged);
+    EXPECT_EQ(st.HEADING, course) << damaged;
+    course += 10;
+    gps(sentence("GPVTG," + std::to_string(course) + ".0,T,,M,10.0,N,18.5,K,A"));
+    EXPECT_EQ(st.HEADING, course) << damaged;
+    course += 10;
+  }
 }
 
 TEST_F(Compass, ReceiverVerdictAndRangesDecide) {

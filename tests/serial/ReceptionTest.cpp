@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "serial/Reception.h"
 #include "serial/SerialTestSupport.h"
 
@@ -29,11 +32,35 @@ TEST_F(Reception, TrueBearingAddsHeadingRoundsToEvenAndWraps) {
   st.HEADING = 10;
   EXPECT_EQ(df("%2.5"), 12);
   EXPECT_EQ(df("%3.5"), 14);
-  EXPECT_EQ(df("$GPGGA,%"), 10);  // nothing after the "%" reads as 0
-  EXPECT_EQ(df("%ab"), 10);
-  st.HEADING = 360;  // after a held clockwise step
+  EXPECT_EQ(df("% 9"), 19);  // blanks before the digits are skipped
+  EXPECT_EQ(df("%9"), 19);   // cut short: read from what arrived
+  st.HEADING = 360;          // after a held clockwise step
   EXPECT_EQ(df("%359"), 359);
   EXPECT_EQ(m.Label_TOTAL_BRG.caption, "TOTAL BRG : 0007");
+}
+
+TEST_F(Reception, LineNoiseCountsNothingAndLeavesThePeriodsMessage) {
+  st.HEADING = 10;
+  const std::string lastBearing = m.Label_LAST_BRG.caption;
+  const std::string nulFirst = std::string("%") + '\0' + "12";
+  for (const std::string& noise : {std::string("%abc"), std::string("%%%%"), std::string("$GPGGA,%"), nulFirst,
+                                   std::string("%   "), std::string("%-05"), std::string("%.5")}) {
+    t.receive(noise);
+    EXPECT_FALSE(st.NEW_DF_MESSAGE) << noise;
+    t.tick();
+  }
+  EXPECT_EQ(st.INCOUNT, 0);
+  EXPECT_EQ(st.MAXVECTOR, 0);
+  EXPECT_EQ(m.Label_LAST_BRG.caption, lastBearing);
+
+  // The next "%" of the same data is looked at, and so is a later receive event of the same period.
+  t.receive("%%x%%020\r\n%030");
+  EXPECT_EQ(st.TRUE_DF_BEARING, 30);
+  t.tick();
+  t.receive("%ab");
+  t.receive("xx%045");
+  EXPECT_EQ(st.TRUE_DF_BEARING, 55);
+  EXPECT_EQ(st.INCOUNT, 2);
 }
 
 TEST_F(Reception, OneMessagePerTimerPeriod) {

@@ -16,6 +16,7 @@ constexpr Integer kStartHeading = 123;
 // A course sentence in the capture that may set the heading: moving at 4 knots or more, with a course.
 struct MovingReport {
   std::size_t offset;
+  std::size_t end;  // its line end, or the "$" of the sentence after it
   int course;
 };
 
@@ -31,7 +32,8 @@ std::vector<MovingReport> movingReports(const std::string& log) {
       f.push_back(text.substr(s, c - s));
     const std::size_t speed = type == "VTG" ? 5 : 7, course = type == "VTG" ? 1 : 8;
     if (f.size() <= speed || f.size() <= course || f[course].empty()) continue;
-    if (std::atof(f[speed].c_str()) >= 4) out.push_back({p, static_cast<int>(std::atof(f[course].c_str()))});
+    const std::size_t end = std::min(log.find_first_of("\r\n$", p + 1), log.size());
+    if (std::atof(f[speed].c_str()) >= 4) out.push_back({p, end, static_cast<int>(std::atof(f[course].c_str()))});
   }
   return out;
 }
@@ -70,11 +72,16 @@ Replay replay(const std::string& file) {
       ++r.accepted;
       if (st.HEADING != before) {
         ++r.headingChanges;
-        // The sentence in use arrived whole since the last accepted one emptied the buffer.
-        bool matched = false;
-        for (const MovingReport& m : reports)
-          matched |= m.offset >= sinceAccepted && m.offset < fed && m.course == st.HEADING;
+        // The sentence in use arrived whole since the last accepted one emptied the buffer, and its
+        // line end came with the text just received: no sentence waits for later text.
+        bool matched = false, prompt = false;
+        for (const MovingReport& m : reports) {
+          if (m.offset < sinceAccepted || m.end >= fed || m.course != st.HEADING) continue;
+          matched = true;
+          prompt |= m.end >= fed - n;
+        }
         EXPECT_TRUE(matched) << "heading " << st.HEADING << " at byte " << fed;
+        EXPECT_TRUE(prompt) << "heading " << st.HEADING << " at byte " << fed << " applied late";
       }
       sinceAccepted = fed;
     }

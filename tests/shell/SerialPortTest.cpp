@@ -2,6 +2,7 @@
 // end through the COMn link and the test writes to the other end.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -12,6 +13,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -24,6 +26,7 @@
 #include "histogram/TestSource.h"
 #include "serial/QtSerialPort.h"
 #include "serial/Reception.h"
+#include "settings/SettingsFile.h"
 #include "settings/StartUp.h"
 #include "support/Fakes.h"
 #include "support/RecordingSurface.h"
@@ -232,14 +235,16 @@ TEST_F(SerialPortTest, SurvivesTheDeviceVanishingAndResumesWhenItReturns) {
   EXPECT_TRUE(other.open()) << other.lastError();
 }
 
-// A whole system reading a pseudo-terminal through the adapter, with a clock the test moves.
+// A whole system reading a pseudo-terminal through the adapter, with a clock the test moves. It starts
+// from the settings file in the test's folder (the defaults when there is none) and, unless told not
+// to, then turns from the test source to the receiver, which opens COM1.
 struct LiveSystem {
-  LiveSystem() {
+  explicit LiveSystem(bool toReceiver = true) {
     port.setReceiveHandler([this] { MSComm1_OnComm(sys); });
     initialiseSystem(sys);
     loadSystem(sys);
     Form_Resize(sys);
-    CmdButton_TEST_Click(sys);  // from the test source to the receiver: opens COM1
+    if (toReceiver) CmdButton_TEST_Click(sys);
   }
   ~LiveSystem() { unloadSystem(sys); }
   void tick(double seconds = 0.05) {
@@ -283,6 +288,16 @@ TEST_F(SerialPortTest, SystemCountsEachMessageOnceWithItsTrueBearing) {
   live.tick();
   QTest::qWait(50);
   EXPECT_EQ(st.INCOUNT, 2);
+
+  // Line noise counts nothing, also a "%" that ends the data and waits for characters that never come.
+  live.tick();
+  ASSERT_TRUE(pty_->write("%abc%%%%x%" + std::string(3, '\0') + " $GPGGA,%"));
+  ASSERT_TRUE(waitUntil([&] { return st.GPS_BUFFER.ends_with("$GPGGA,%"); }));
+  live.tick();
+  ASSERT_TRUE(pty_->write("%%%300\r\n"));
+  ASSERT_TRUE(live.counted(3));
+  EXPECT_EQ(st.TRUE_DF_BEARING, 290);
+  EXPECT_EQ(st.BEARING_COUNT[350], 0);
 }
 
 TEST_F(SerialPortTest, SystemTakesTheHeadingFromNmeaOnTheSameLine) {
@@ -320,6 +335,53 @@ TEST_F(SerialPortTest, SystemShowsTheSilentLineWarningWhileTheDeviceIsGone) {
   ASSERT_TRUE(live.counted(1));
   EXPECT_EQ(live.sys.st.TRUE_DF_BEARING, 100);
   EXPECT_FALSE(m.Label_COM_TIMEOUT.visible);
+}
+
+// The speed the terminal behind a path is set to, as stty reports it; 0 when it cannot be read.
+speed_t terminalSpeed(const QString& path) {
+  const int fd = ::open(path.toLocal8Bit().constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) return 0;
+  termios t{};
+  const speed_t speed = ::tcgetattr(fd, &t) == 0 ? ::cfgetispeed(&t) : 0;
+  ::close(fd);
+  return speed;
+}
+
+TEST_F(SerialPortTest, StoredSpeedReachesThePortThatStartUpOpens) {
+  // Stored: test source off with acquisition on, so reading the file opens the port.
+  std::string file = defaultSettingsText();
+  file.replace(file.find(kTestOn), kTestOn.size(), kTestOff);
+  const std::size_t rate = file.find("\r\n4800\r\n") + 2;
+  for (const auto& [stored, expected] : {std::pair{"1200", B1200}, {"2400", B2400}, {"4800", B4800}}) {
+    file.replace(rate, 4, stored);
+    std::ofstream(settingsPath(), std::ios::binary | std::ios::trunc) << file;
+    LiveSystem live(false);
+    ASSERT_TRUE(live.port.deviceOpen()) << live.port.lastError();
+    EXPECT_EQ(live.sys.main.Label_COMM.caption, "COM1 @ " + std::string(stored) + " BAUD");
+    EXPECT_EQ(terminalSpeed(pty_->endA()), expected) << stored;
+  }
+}
+
+TEST_F(SerialPortTest, AdapterPluggedInAfterStartIsReadWithoutAnyCommand) {
+  pty_->stop(false);  // COM1 now links to nothing, as for an adapter not yet enumerated
+  LiveSystem live;
+  MainControls& m = live.sys.main;
+  EXPECT_TRUE(live.port.portOpen());
+  EXPECT_FALSE(live.port.deviceOpen());
+  live.tick(6);
+  EXPECT_TRUE(m.Label_COM_TIMEOUT.visible);
+  EXPECT_NE(m.Label_COM_TIMEOUT.toolTip.find("no such device"), std::string::npos) << m.Label_COM_TIMEOUT.toolTip;
+  EXPECT_NE(m.Label_COMM.toolTip.find(pty_->endA().toStdString() + " (linked from "), std::string::npos)
+      << m.Label_COMM.toolTip;
+
+  ASSERT_TRUE(pty_->start());
+  ASSERT_TRUE(waitUntil([&] { return live.port.deviceOpen(); }));
+  ASSERT_TRUE(pty_->write("%100\r\n"));
+  ASSERT_TRUE(live.counted(1));
+  EXPECT_FALSE(m.Label_COM_TIMEOUT.visible);
+  live.tick();
+  EXPECT_EQ(m.Label_COM_TIMEOUT.toolTip, "");
+  EXPECT_EQ(m.Label_COMM.toolTip.find("no such device"), std::string::npos);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // with fixed sizes, a colour picker with a scripted answer.
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <optional>
 #include <string>
@@ -32,7 +33,10 @@ class FakePort final : public SerialPort {
  public:
   void setCommPort(int port) override { port_ = port; }
   int commPort() const override { return port_; }
-  void setSettings(const std::string& s) override { settings_ = s; }
+  void setSettings(const std::string& s) override {
+    settings_ = s;
+    if (deviceOpen) deviceSpeed = std::atoi(s.c_str());
+  }
   std::string settings() const override { return settings_; }
   bool portOpen() const override { return open_; }
   bool open() override {
@@ -43,11 +47,24 @@ class FakePort final : public SerialPort {
       return false;
     }
     open_ = true;
+    attach();
+    return true;
+  }
+  bool openWaiting() override {
+    ++openCalls;
+    open_ = true;
+    if (failOpen) {
+      error_ = "No such file or directory";
+      return false;
+    }
+    attach();
     return true;
   }
   void close() override {
     ++closeCalls;
     open_ = false;
+    deviceOpen = false;
+    error_.clear();
   }
   std::string lastError() const override { return error_; }
   std::string input() override {
@@ -63,12 +80,25 @@ class FakePort final : public SerialPort {
     pending_ += text;
     if (handler_) handler_();
   }
+  // The missing device appears; a port waiting for it opens it.
+  void plugIn() {
+    failOpen = false;
+    if (open_ && !deviceOpen) attach();
+  }
 
-  bool failOpen = false;
+  bool failOpen = false;  // the device is missing: opening it fails
   int openCalls = 0;
   int closeCalls = 0;
+  bool deviceOpen = false;  // the device itself, not only the port as the rules see it
+  int deviceSpeed = 0;      // bit/s the device was last set to; 0 before it was ever opened
 
  private:
+  void attach() {
+    deviceOpen = true;
+    deviceSpeed = std::atoi(settings_.c_str());
+    error_.clear();
+  }
+
   int port_ = 1;
   std::string settings_ = "9600,n,8,1";
   bool open_ = false;
