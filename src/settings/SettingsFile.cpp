@@ -207,7 +207,17 @@ void addText(std::string& text, const std::string& value) { text += "\"" + value
 
 }  // namespace
 
+namespace {
+fs::path& redirectedPath() {
+  static fs::path path;
+  return path;
+}
+}  // namespace
+
+void redirectSettingsPath(const fs::path& path) { redirectedPath() = path; }
+
 fs::path settingsPath() {
+  if (!redirectedPath().empty()) return redirectedPath();
 #ifdef _WIN32
   return fs::path("C:/Sorvant.ini");
 #else

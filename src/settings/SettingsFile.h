@@ -13,6 +13,10 @@ namespace sorvant {
 // ~/.config/sorvant/Sorvant.ini when that variable is unset, empty or not absolute.
 std::filesystem::path settingsPath();
 
+// Makes settingsPath() answer this path instead, so tests never read or write the operator's file;
+// an empty path puts the system's own location back. The program itself never calls it.
+void redirectSettingsPath(const std::filesystem::path& path);
+
 // The 46 lines of the default file, exactly as written.
 std::string defaultSettingsText();
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "serial/ComPortPath.h"
+#include "support/Environment.h"
 
 namespace fs = std::filesystem;
 
@@ -23,8 +24,9 @@ class ComPortPathTest : public ::testing::Test {
     fs::remove_all(root_);
     fs::create_directories(root_ / "xdg" / "sorvant");
     fs::create_directories(root_ / "home" / ".config" / "sorvant");
-    setenv("XDG_CONFIG_HOME", (root_ / "xdg").c_str(), 1);
-    setenv("HOME", (root_ / "home").c_str(), 1);
+    sorvant::test::setEnv("XDG_CONFIG_HOME", root_ / "xdg");
+    sorvant::test::setEnv("HOME", root_ / "home");
+    if (sorvant::test::kWindows) GTEST_SKIP() << "Linux and Unix only: Windows opens port n as COMn";
   }
   void TearDown() override {
     restore("XDG_CONFIG_HOME", xdg_);
@@ -36,9 +38,9 @@ class ComPortPathTest : public ::testing::Test {
   }
   static void restore(const char* name, const std::optional<std::string>& value) {
     if (value)
-      setenv(name, value->c_str(), 1);
+      sorvant::test::setEnv(name, *value);
     else
-      unsetenv(name);
+      sorvant::test::unsetEnv(name);
   }
 
   fs::path root_;
@@ -77,11 +79,11 @@ TEST_F(ComPortPathTest, LinkInConfigFolderWinsOverUsbAdapters) {
 
 TEST_F(ComPortPathTest, FallsBackToDotConfigWhenXdgUnsetOrRelative) {
   fs::create_symlink("/dev/null", root_ / "home" / ".config" / "sorvant" / "COM4");
-  unsetenv("XDG_CONFIG_HOME");
+  sorvant::test::unsetEnv("XDG_CONFIG_HOME");
   EXPECT_EQ(sorvant::comPortPath(4), (root_ / "home" / ".config" / "sorvant" / "COM4").string());
-  setenv("XDG_CONFIG_HOME", "relative/dir", 1);
+  sorvant::test::setEnv("XDG_CONFIG_HOME", "relative/dir");
   EXPECT_EQ(sorvant::comPortPath(4), (root_ / "home" / ".config" / "sorvant" / "COM4").string());
-  setenv("XDG_CONFIG_HOME", (root_ / "xdg").c_str(), 1);
+  sorvant::test::setEnv("XDG_CONFIG_HOME", root_ / "xdg");
   EXPECT_EQ(sorvant::comPortPath(4, root_), (root_ / "ttyUSB3").string());
 }
 

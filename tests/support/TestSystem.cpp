@@ -12,6 +12,7 @@
 #include "serial/Reception.h"
 #include "settings/SettingsFile.h"
 #include "settings/StartUp.h"
+#include "support/Environment.h"
 
 namespace sorvant::test {
 
@@ -48,7 +49,7 @@ void TestSystem::useReceiver() {
 
 void TestSystem::isolateSettings() {
   static const ProcessFolder folder;
-  setenv("XDG_CONFIG_HOME", folder.path.c_str(), 1);
+  redirectConfigFolder(folder.path);
   std::error_code ec;
   std::filesystem::remove(settingsPath(), ec);
 }

@@ -2,9 +2,9 @@
 // A whole running system on fakes, created and loaded as the program starts, with helpers to drive it.
 #include <string>
 
-#include "cycle/Cycle.h"
 #include "core/SeededRandom.h"
 #include "core/System.h"
+#include "cycle/Cycle.h"
 #include "support/Fakes.h"
 #include "support/RecordingSurface.h"
 
@@ -31,8 +31,8 @@ struct TestSystem {
   void useReceiver();
   // Reads a file of the shared test data (path relative to the test data folder).
   static std::string testData(const std::string& relativePath);
-  // Points XDG_CONFIG_HOME at a folder of this test process (removed at exit) holding no settings
-  // file, so a system loads the default settings and no test touches the real home folder.
+  // Points the settings at a folder of this test process (removed at exit) holding no settings
+  // file, so a system loads the default settings and no test touches the operator's own file.
   static void isolateSettings();
 };
 
