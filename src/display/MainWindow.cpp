@@ -96,10 +96,8 @@ void MainWindow::syncFromModel() {
     p.setColor(QPalette::Window, toQColor(back));
     setPalette(p);
   }
-  for (ControlView& v : views_) {
-    const Control& c = *v.control;
-    applyControl(v, QRect(toPixels(c.left), toPixels(c.top), toPixels(c.width), toPixels(c.height)));
-  }
+  const double dpi = logicalDpiX();
+  for (ControlView& v : views_) applyControl(v, dpi);
   syncTimers();
   if (optionsView_) optionsView_->syncFromModel();
 }

@@ -41,10 +41,10 @@ void OptionsDialog::click(Control& control) {
 }
 
 void OptionsDialog::syncFromModel() {
-  for (ControlView& v : views_) {
-    const Control& c = *v.control;
-    applyControl(v, QRect(toPixels(c.left), toPixels(c.top), toPixels(c.width), toPixels(c.height)));
-  }
+  // A hidden dialog shows nothing: its widgets catch up with the model when it is shown again.
+  if (!sys_.opt.visible && !isVisible()) return;
+  const double dpi = logicalDpiX();
+  for (ControlView& v : views_) applyControl(v, dpi);
   if (sys_.opt.visible != isVisible()) setVisible(sys_.opt.visible);
 }
 
