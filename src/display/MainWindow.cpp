@@ -18,6 +18,7 @@
 #include "input/Dispatch.h"
 #include "input/KeyMap.h"
 #include "input/QtKeys.h"
+#include "input/QtStepButtons.h"
 #include "input/StepButtons.h"
 #include "settings/StartUp.h"
 
@@ -69,9 +70,9 @@ void MainWindow::buildWidgets() {
       connect(b, &QPushButton::clicked, this, [this, c] { runEvent([this, c] { clickMainButton(*sys_, *c); }); });
       if (const char* step = stepNameOf(m, c)) {
         const std::string name = step;
-        connect(b, &QPushButton::pressed, this,
-                [this, name] { runEvent([this, name] { stepButtonMouseDown(*sys_, name); }); });
-        connect(b, &QPushButton::released, this, [this] { runEvent([this] { stepButtonMouseUp(*sys_); }); });
+        b->installEventFilter(new StepButtonMouse(  // owned by the button
+            [this, name] { runEvent([this, name] { stepButtonMouseDown(*sys_, name); }); },
+            [this] { runEvent([this] { stepButtonMouseUp(*sys_); }); }, b));
       }
     }
     views_.push_back(view);
