@@ -18,6 +18,7 @@ constexpr int kClientHeight = 5280;
 OptionsDialog::OptionsDialog(System& sys, MainWindow& main) : QWidget(&main, Qt::Dialog), sys_(sys), main_(main) {
   setWindowTitle(QString::fromStdString(sys.opt.caption));
   setFixedSize(toPixels(kClientWidth), toPixels(kClientHeight));
+  // Widgets made in the model's order: Tab visits the buttons in the order they are made.
   for (Control* c : sys.opt.all()) {
     ControlView view = makeControlView(*c, c->parent ? widgetFor(*c->parent) : this, false);
     if (auto* b = qobject_cast<QPushButton*>(view.widget))
