@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
@@ -56,6 +57,7 @@ void MainWindow::attach(System& sys, ImageSurface& surface) {
   sys_ = &sys;
   surface_ = &surface;
   setWindowTitle(QString::fromStdString(sys.main.caption));
+  setWindowIcon(QIcon(QStringLiteral(":/icons/sorvant-256.png")));  // the options dialog shows it too
   surface.setRepaintHandler([this](const QRegion& r) { update(r); });
   buildWidgets();
   qApp->installEventFilter(this);
