@@ -87,7 +87,9 @@ MainControls::MainControls()
     c->visible = false;
     c->backColor = kWhite;
   }
+  // The two GPS warnings are two words each, one above the other: a single line would not fit.
   for (Control* c : {&Label_GPS_SPEED, &Label_GPS_FAIL}) {
+    c->wordWrap = true;
     c->font.size = 9.75f;
     c->foreColor = kRed;
     c->backColor = kWhite;

@@ -95,8 +95,8 @@ std::vector<Control*> OptionsControls::all() {
   std::vector<Control*> out{&Frame_COLORS, &frame_COMM, &Frame_HEADING_SOURCE, &Frame_HEADING_CORRECTION, &Frame_DECAY};
   for (int slot = 1; slot <= 8; ++slot) out.push_back(&picker(slot));
   for (int slot = 1; slot <= 8; ++slot) out.push_back(&swatch(slot));
-  out.insert(out.end(), {&cmdbutton_DEFAULT_COLORS, &CmdButton_SAVE, &CmdButton_RECALL, &CmdButton_CANCEL,
-                         &CmdButton_A_COLORS, &CmdButton_B_COLORS, &CmdButton_C_COLORS, &CmdButton_D_COLORS,
+  out.insert(out.end(), {&cmdbutton_DEFAULT_COLORS, &CmdButton_A_COLORS, &CmdButton_B_COLORS, &CmdButton_C_COLORS,
+                         &CmdButton_D_COLORS, &CmdButton_SAVE, &CmdButton_RECALL, &CmdButton_CANCEL,
                          &CmdButton_COMM_PORT, &CmdButton_BAUD_RATE, &CmdButton_HEADING, &Label_HEADING_CORRECTION,
                          &CmdButton_ERROR_UP, &CmdButton_ERROR_DN, &CmdButton_FRAC, &CmdButton_TIME, &cmdbutton_EXIT});
   return out;

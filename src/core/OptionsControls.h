@@ -41,6 +41,7 @@ struct OptionsControls {
   // The colour in use for a slot: the swatch's background.
   Color color(int slot) { return swatch(slot).backColor; }
 
+  // Every control, frames before their contents, the buttons in the order Tab visits them.
   std::vector<Control*> all();
 };
 

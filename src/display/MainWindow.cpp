@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
@@ -18,6 +19,7 @@
 #include "input/Dispatch.h"
 #include "input/KeyMap.h"
 #include "input/QtKeys.h"
+#include "input/QtStepButtons.h"
 #include "input/StepButtons.h"
 #include "settings/StartUp.h"
 
@@ -55,6 +57,7 @@ void MainWindow::attach(System& sys, ImageSurface& surface) {
   sys_ = &sys;
   surface_ = &surface;
   setWindowTitle(QString::fromStdString(sys.main.caption));
+  setWindowIcon(QIcon(QStringLiteral(":/icons/sorvant-256.png")));  // the options dialog shows it too
   surface.setRepaintHandler([this](const QRegion& r) { update(r); });
   buildWidgets();
   qApp->installEventFilter(this);
@@ -69,9 +72,9 @@ void MainWindow::buildWidgets() {
       connect(b, &QPushButton::clicked, this, [this, c] { runEvent([this, c] { clickMainButton(*sys_, *c); }); });
       if (const char* step = stepNameOf(m, c)) {
         const std::string name = step;
-        connect(b, &QPushButton::pressed, this,
-                [this, name] { runEvent([this, name] { stepButtonMouseDown(*sys_, name); }); });
-        connect(b, &QPushButton::released, this, [this] { runEvent([this] { stepButtonMouseUp(*sys_); }); });
+        b->installEventFilter(new StepButtonMouse(  // owned by the button
+            [this, name] { runEvent([this, name] { stepButtonMouseDown(*sys_, name); }); },
+            [this] { runEvent([this] { stepButtonMouseUp(*sys_); }); }, b));
       }
     }
     views_.push_back(view);
@@ -96,10 +99,8 @@ void MainWindow::syncFromModel() {
     p.setColor(QPalette::Window, toQColor(back));
     setPalette(p);
   }
-  for (ControlView& v : views_) {
-    const Control& c = *v.control;
-    applyControl(v, QRect(toPixels(c.left), toPixels(c.top), toPixels(c.width), toPixels(c.height)));
-  }
+  const double dpi = logicalDpiX();
+  for (ControlView& v : views_) applyControl(v, dpi);
   syncTimers();
   if (optionsView_) optionsView_->syncFromModel();
 }

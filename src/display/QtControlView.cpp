@@ -1,10 +1,13 @@
 #include "display/QtControlView.h"
 
+#include <QEvent>
 #include <QFontMetrics>
 #include <QFrame>
-#include <QGroupBox>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
+#include <QStyleOptionButton>
+#include <QStyleOptionFrame>
 #include <cmath>
 
 #include "display/ImageSurface.h"
@@ -12,23 +15,118 @@
 namespace sorvant {
 namespace {
 
-// A label's font, made smaller (down to three quarters) where this platform's font would otherwise
-// cut the caption off at the label's edge.
-QFont fittedFont(const Control& c, int widthPixels) {
+// A frame with its caption set into its border line, the border running through the caption's
+// middle. Its contents margins mark the inside of the border, so what lies there is not drawn over
+// the line.
+class CaptionedFrame final : public QWidget {
+ public:
+  CaptionedFrame(QString title, QWidget* parent) : QWidget(parent), title_(std::move(title)) { updateMargins(); }
+
+ protected:
+  void changeEvent(QEvent* event) override {
+    if (event->type() == QEvent::FontChange) updateMargins();
+    QWidget::changeEvent(event);
+  }
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    const QFontMetrics fm(font());
+    QStyleOptionFrame frame;
+    frame.initFrom(this);
+    frame.rect = rect().adjusted(0, lineY(), 0, 0);
+    frame.lineWidth = 1;
+    style()->drawPrimitive(QStyle::PE_FrameGroupBox, &frame, &p, this);
+    const QRect caption(kCaptionIndent, 0, fm.horizontalAdvance(title_) + 2 * kCaptionPad, fm.height());
+    p.fillRect(caption, parentWidget() ? parentWidget()->palette().window() : palette().window());
+    p.setPen(palette().color(QPalette::WindowText));
+    p.drawText(caption, Qt::AlignCenter, title_);
+  }
+
+ private:
+  static constexpr int kCaptionIndent = 6;
+  static constexpr int kCaptionPad = 2;
+  int lineY() const { return QFontMetrics(font()).height() / 2; }
+  // The border line and the style's inner shade are each one pixel wide.
+  void updateMargins() { setContentsMargins(2, lineY() + 2, 2, 2); }
+
+  QString title_;
+};
+
+// The part of a widget's box that its parent shows: a panel shows what lies inside it, a captioned
+// frame what lies inside its border. The window cuts nothing: its controls may move out of view.
+QRect shownBox(const QWidget& w, const QRect& geometry) {
+  const QWidget* parent = w.parentWidget();
+  if (!parent || parent->isWindow()) return geometry;
+  return geometry & parent->contentsRect();
+}
+
+// The room a caption has, in the widget's own pixels. A button centres its caption, blanks included,
+// inside its border; it keeps a pixel clear on each side.
+QSize captionRoom(const QWidget& w, const QRect& geometry) {
+  const QRect shown = shownBox(w, geometry).translated(-geometry.topLeft());
+  if (auto* button = qobject_cast<const QPushButton*>(&w)) {
+    QStyleOptionButton opt;
+    opt.initFrom(button);
+    opt.rect = QRect(QPoint(0, 0), geometry.size());
+    const QRect inside = button->style()->subElementRect(QStyle::SE_PushButtonContents, &opt, button) & shown;
+    return {inside.width() - 2, inside.height()};
+  }
+  return shown.size();
+}
+
+bool fits(const QFont& font, const QString& text, const QSize& room, bool wordWrap) {
+  const QFontMetrics fm(font);
+  if (!wordWrap) return fm.horizontalAdvance(text) <= room.width();
+  const QRect needed = fm.boundingRect(QRect(QPoint(0, 0), room), Qt::TextWordWrap, text);
+  return needed.width() <= room.width() && needed.height() <= room.height();
+}
+
+bool digitsShareOneWidth(const QFont& font) {
+  const QFontMetrics fm(font);
+  const int zero = fm.horizontalAdvance(QLatin1Char('0'));
+  for (char d = '1'; d <= '9'; ++d)
+    if (fm.horizontalAdvance(QLatin1Char(d)) != zero) return false;
+  return true;
+}
+
+// What a caption's width depends on: with digits of one width, the caption with every digit made 0.
+std::string shapeOf(const std::string& caption, bool tabularDigits) {
+  if (!tabularDigits) return caption;
+  std::string shape = caption;
+  for (char& ch : shape)
+    if (ch >= '0' && ch <= '9') ch = '0';
+  return shape;
+}
+
+// Gives the caption a font that fits the room: the control's own size, made smaller (down to three
+// quarters) where this platform's font would otherwise cut the caption off or run it over a border.
+// Measures only when the caption's shape or its room changed since the last fit.
+void fitCaption(ControlView& v) {
+  const Control& c = *v.control;
+  const QSize room = captionRoom(*v.widget, v.geometry);
+  if (room == v.fittedRoom && shapeOf(c.caption, v.tabularDigits) == v.fittedShape) return;
   QFont font = fontOf(c.font);
   const QString text = QString::fromStdString(c.caption);
   for (qreal size = c.font.size; size >= c.font.size * 0.75; size -= 0.25) {
     font.setPointSizeF(size);
-    if (QFontMetrics(font).horizontalAdvance(text) <= widthPixels) break;
+    if (fits(font, text, room, c.wordWrap)) break;
   }
-  return font;
+  if (font != v.widget->font()) v.widget->setFont(font);
+  v.tabularDigits = digitsShareOneWidth(font);
+  v.fittedShape = shapeOf(c.caption, v.tabularDigits);
+  v.fittedRoom = room;
 }
 
 }  // namespace
 
 QFont fontOf(const FontSpec& spec) {
-  // "Arial" is served by a metric-compatible sans serif; "Small Fonts" by the same family small.
-  QFont font(QStringLiteral("Arial"));
+  QFont font;
+  // "Arial" is served by a metric-compatible sans serif. "Small Fonts" is a narrow face: the buttons'
+  // captions, blanks and all, were laid out for its narrow letters.
+  if (spec.name == "Small Fonts")
+    font.setFamilies(
+        {QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Arial Narrow"), QStringLiteral("Arial")});
+  else
+    font.setFamily(QStringLiteral("Arial"));
   font.setPointSizeF(spec.size);
   font.setBold(spec.bold);
   font.setItalic(spec.italic);
@@ -58,7 +156,7 @@ ControlView makeControlView(Control& c, QWidget* parent, bool keysGoToMap) {
       break;
     }
     case ControlKind::Frame:
-      w = new QGroupBox(QString::fromStdString(c.caption), parent);
+      w = new CaptionedFrame(QString::fromStdString(c.caption), parent);
       break;
     case ControlKind::Swatch: {
       auto* f = new QFrame(parent);
@@ -80,29 +178,38 @@ ControlView makeControlView(Control& c, QWidget* parent, bool keysGoToMap) {
   ControlView view;
   view.control = &c;
   view.widget = w;
+  view.fitsCaption = c.kind == ControlKind::Label || c.kind == ControlKind::Button;
   return view;
 }
 
-void applyControl(ControlView& v, const QRect& geometry) {
+void applyControl(ControlView& v, double dpi) {
   const Control& c = *v.control;
   const bool force = !v.applied;
+  bool recaptioned = false;
   if (force || c.caption != v.caption) {
     if (auto* button = qobject_cast<QPushButton*>(v.widget))
       button->setText(QString::fromStdString(c.caption));
     else if (auto* label = qobject_cast<QLabel*>(v.widget))
       label->setText(QString::fromStdString(c.caption));
     v.caption = c.caption;
+    recaptioned = true;
   }
-  const bool placed = force || geometry != v.geometry;
-  if (placed) {
-    v.widget->setGeometry(geometry);
-    v.geometry = geometry;
+  bool placed = false;
+  if (force || dpi != v.dpi || c.left != v.left || c.top != v.top || c.width != v.width || c.height != v.height) {
+    auto px = [dpi](int twips) { return static_cast<int>(std::lround(twips * dpi / 1440.0)); };
+    const QRect geometry(px(c.left), px(c.top), px(c.width), px(c.height));
+    v.dpi = dpi;
+    v.left = c.left;
+    v.top = c.top;
+    v.width = c.width;
+    v.height = c.height;
+    if (force || geometry != v.geometry) {
+      v.widget->setGeometry(geometry);
+      v.geometry = geometry;
+      placed = true;
+    }
   }
-  if (c.kind == ControlKind::Label && !c.wordWrap && (placed || c.caption != v.fitted)) {
-    const QFont font = fittedFont(c, geometry.width());
-    if (font != v.widget->font()) v.widget->setFont(font);
-    v.fitted = c.caption;
-  }
+  if (v.fitsCaption && (placed || recaptioned)) fitCaption(v);
   if (force || c.backColor != v.back || c.foreColor != v.fore) {
     QPalette p = v.widget->palette();
     p.setColor(QPalette::Window, toQColor(c.backColor));

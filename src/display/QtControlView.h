@@ -15,19 +15,27 @@ struct ControlView {
   QWidget* widget = nullptr;
   bool applied = false;
   std::string caption;
-  std::string fitted;  // the caption a label's font was last fitted to
   std::string toolTip;
   bool visible = false;
+  int left = 0, top = 0, width = 0, height = 0;  // the twips and logical DPI the geometry came from
+  double dpi = 0;
   QRect geometry;
   Color back = -1;
   Color fore = -1;
+  // The font fitted to the caption: a caption that differs from the last fitted one only in its
+  // digits has the same width when the font's digits all have the same width, and keeps its font.
+  bool fitsCaption = false;  // labels and buttons: the font is made smaller where the caption would not fit
+  bool tabularDigits = false;
+  std::string fittedShape;
+  QSize fittedRoom;
 };
 
 // The widget for a control: a push button, a label, a borderless panel, a captioned frame or a colour
 // swatch, owned by its parent. Buttons never take the keyboard focus when keysGoToMap is set.
 ControlView makeControlView(Control& control, QWidget* parent, bool keysGoToMap);
-// Brings the widget up to date: caption, place (pixels), colours, visibility, tooltip.
-void applyControl(ControlView& view, const QRect& geometry);
+// Brings the widget up to date: caption, place (twips to pixels at the window's logical DPI),
+// colours, visibility, tooltip, and a font that lets the caption fit the part of its box that shows.
+void applyControl(ControlView& view, double dpi);
 QFont fontOf(const FontSpec& spec);
 // Pixels from twips at a widget's logical DPI.
 int twipsToPixels(float twips, const QWidget& widget);

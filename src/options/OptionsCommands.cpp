@@ -116,8 +116,12 @@ void CmdButton_BAUD_RATE_Click(System& sys) {
   sys.opt.CmdButton_BAUD_RATE.caption = "BAUD RATE : " + rate;
   port.setSettings(rate + ",n,8,1");
   sys.opt.CmdButton_BAUD_RATE.tag = rate + " BAUD";
-  // A port that will not reopen at the new speed is handled like a failed port change.
-  if (wasOpen && !port.open()) portFailed(sys);
+  // A port that will not reopen at the new speed is handled like a failed port change: the port
+  // label keeps showing the line as it was.
+  if (wasOpen && !port.open()) {
+    portFailed(sys);
+    return;
+  }
   setCommLabel(sys);
 }
 

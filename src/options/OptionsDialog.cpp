@@ -18,6 +18,7 @@ constexpr int kClientHeight = 5280;
 OptionsDialog::OptionsDialog(System& sys, MainWindow& main) : QWidget(&main, Qt::Dialog), sys_(sys), main_(main) {
   setWindowTitle(QString::fromStdString(sys.opt.caption));
   setFixedSize(toPixels(kClientWidth), toPixels(kClientHeight));
+  // Widgets made in the model's order: Tab visits the buttons in the order they are made.
   for (Control* c : sys.opt.all()) {
     ControlView view = makeControlView(*c, c->parent ? widgetFor(*c->parent) : this, false);
     if (auto* b = qobject_cast<QPushButton*>(view.widget))
@@ -41,10 +42,10 @@ void OptionsDialog::click(Control& control) {
 }
 
 void OptionsDialog::syncFromModel() {
-  for (ControlView& v : views_) {
-    const Control& c = *v.control;
-    applyControl(v, QRect(toPixels(c.left), toPixels(c.top), toPixels(c.width), toPixels(c.height)));
-  }
+  // A hidden dialog shows nothing: its widgets catch up with the model when it is shown again.
+  if (!sys_.opt.visible && !isVisible()) return;
+  const double dpi = logicalDpiX();
+  for (ControlView& v : views_) applyControl(v, dpi);
   if (sys_.opt.visible != isVisible()) setVisible(sys_.opt.visible);
 }
 

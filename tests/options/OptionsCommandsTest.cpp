@@ -62,6 +62,7 @@ TEST(OptionsPort, SpeedStepsAndReopensAnOpenPort) {
   CmdButton_BAUD_RATE_Click(ts.sys);
   EXPECT_FALSE(ts.port.portOpen());
   EXPECT_EQ(o.CmdButton_COMM_PORT.backColor, kButtonShadow);
+  EXPECT_EQ(ts.sys.main.Label_COMM.caption, "COM1 @ 1200 BAUD");
 }
 
 TEST(OptionsHeading, SwitchingToGpsAndBackKeepsTheHeadingDigits) {

@@ -132,9 +132,10 @@ TEST(Keyboard, CreditsCounterActsAtExactlyFive) {
   EXPECT_EQ(m.Label_COMPANY.caption, "changed");
 }
 
-TEST(Keyboard, HeldStepButtonRepeatsAndTheClickAfterItIsSwallowed) {
+TEST(Keyboard, HeldStepButtonRepeatsUntilAnyMouseButtonIsReleasedWhereverThePointerIs) {
   ShellFixture f;
   DisplayState& st = f.sys.st;
+  const TimerModel& timer = f.sys.main.Timer_MOUSE_DOWN;
   st.HEADING = 350;
   auto* button = qobject_cast<QPushButton*>(f.window.widgetFor(f.sys.main.CmdButton_HDG_CW));
   ASSERT_NE(button, nullptr);
@@ -147,15 +148,32 @@ TEST(Keyboard, HeldStepButtonRepeatsAndTheClickAfterItIsSwallowed) {
   // The repeat now runs at the 64 Hz tick: the next step follows shortly, 360 wrapping to 10.
   ASSERT_TRUE(pumpUntil([&] { return st.HEADING != 360; }));
   EXPECT_EQ(st.HEADING, 10);
+  // The pointer slides off the held button: the repeat goes on, and coming back does not restart
+  // the half-second wait.
+  QTest::mouseMove(button, QPoint(-40, -40));
+  const int offButton = st.HEADING;
+  ASSERT_TRUE(pumpUntil([&] { return st.HEADING != offButton; }));
+  QTest::mouseMove(button, button->rect().center());
   EXPECT_EQ(st.MOUSE_DOWN_STRING, "HDG_CW");
+  EXPECT_LT(timer.interval, 500);
   QTest::mouseRelease(button, Qt::LeftButton);
   const int held = st.HEADING;
   EXPECT_EQ(st.MOUSE_DOWN_STRING, "NONE");
-  EXPECT_FALSE(f.sys.main.Timer_MOUSE_DOWN.enabled);
+  EXPECT_FALSE(timer.enabled);
   EXPECT_FALSE(st.BIGSTEP);  // the release's click cleared it instead of stepping
   EXPECT_EQ(st.HEADING, held);
   QTest::mouseClick(button, Qt::LeftButton);
-  EXPECT_EQ(st.HEADING, held + 1 > 359 ? held + 1 - 360 : held + 1);
+  const int clicked = held + 1 > 359 ? held + 1 - 360 : held + 1;
+  EXPECT_EQ(st.HEADING, clicked);
+  // Any mouse button holds; only the left one clicks, so the others give no single step.
+  QTest::mouseClick(button, Qt::RightButton);
+  EXPECT_EQ(st.HEADING, clicked);
+  QTest::mousePress(button, Qt::MiddleButton);
+  EXPECT_EQ(st.MOUSE_DOWN_STRING, "HDG_CW");
+  ASSERT_TRUE(pumpUntil([&] { return st.HEADING != clicked; }));
+  QTest::mouseRelease(button, Qt::MiddleButton);
+  EXPECT_EQ(st.MOUSE_DOWN_STRING, "NONE");
+  EXPECT_TRUE(st.BIGSTEP);  // no click followed: the next click is swallowed
 }
 
 TEST(Keyboard, QuitClosesTheWindowAndThePort) {

@@ -22,6 +22,7 @@ TEST(MainWindow, WidgetsMirrorTheModelInTwips) {
   auto* acquire = f.widget<QPushButton>(f.sys.main.CmdButton_ACQUIRE);
   ASSERT_NE(acquire, nullptr);
   EXPECT_EQ(acquire->text(), "A:ACQUIRE    ( ON )");
+  EXPECT_FALSE(f.window.windowIcon().pixmap(32).isNull());  // for task bars and window switching
   // 15 twips per pixel at 96 DPI: 120, 1800, 1455, 375 twips.
   EXPECT_EQ(acquire->geometry(), QRect(8, 120, 97, 25));
   EXPECT_FALSE(f.widget<QPushButton>(f.sys.main.CmdButton_SAVE)->isVisible());

@@ -64,5 +64,46 @@ TEST(OptionsDialog, ClosingKeepsEveryValueForTheNextOpening) {
   EXPECT_TRUE(button(f, f.sys.opt.cmdbutton_DEFAULT_COLORS)->isVisible());
 }
 
+// The buttons Tab visits, in order, from the dialog's first.
+std::vector<std::string> tabStops(QWidget* dialog) {
+  std::vector<std::string> out;
+  for (QWidget* w = dialog->nextInFocusChain(); w != dialog; w = w->nextInFocusChain())
+    if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(dialog) && w->isEnabled())
+      out.push_back(w->objectName().toStdString());
+  return out;
+}
+
+TEST(OptionsDialog, TabRunsThroughTheColourSetButtonsBeforeSaveRecallAndCancel) {
+  ShellFixture f;
+  OptionsControls& o = f.sys.opt;
+  QTest::keyClick(&f.window, Qt::Key_O);
+  std::vector<std::string> pickers;
+  for (int slot = 1; slot <= 8; ++slot) pickers.push_back(o.picker(slot).name);
+  const std::vector<std::string> rest{"CmdButton_COMM_PORT", "CmdButton_BAUD_RATE", "CmdButton_HEADING",
+                                      "CmdButton_ERROR_UP",  "CmdButton_ERROR_DN",  "CmdButton_FRAC",
+                                      "CmdButton_TIME",      "cmdbutton_EXIT"};
+  auto expected = [&](std::vector<std::string> middle) {
+    std::vector<std::string> all = pickers;
+    all.insert(all.end(), middle.begin(), middle.end());
+    all.insert(all.end(), rest.begin(), rest.end());
+    return all;
+  };
+  EXPECT_EQ(tabStops(f.options.get()), expected({"cmdbutton_DEFAULT_COLORS", "CmdButton_A_COLORS", "CmdButton_B_COLORS",
+                                                 "CmdButton_C_COLORS", "CmdButton_D_COLORS"}));
+  QTest::mouseClick(button(f, o.CmdButton_D_COLORS), Qt::LeftButton);
+  EXPECT_EQ(tabStops(f.options.get()),
+            expected({"CmdButton_A_COLORS", "CmdButton_B_COLORS", "CmdButton_C_COLORS", "CmdButton_D_COLORS",
+                      "CmdButton_SAVE", "CmdButton_RECALL", "CmdButton_CANCEL"}));
+  // From D COLORS, Tab then Space saves the set; the port stays as it was.
+  const std::string port = o.CmdButton_COMM_PORT.caption;
+  QApplication::setActiveWindow(f.options.get());
+  button(f, o.CmdButton_D_COLORS)->setFocus();
+  QTest::keyClick(f.options.get(), Qt::Key_Tab);
+  ASSERT_EQ(QApplication::focusWidget(), button(f, o.CmdButton_SAVE));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+  EXPECT_FALSE(o.CmdButton_SAVE.visible);
+  EXPECT_EQ(o.CmdButton_COMM_PORT.caption, port);
+}
+
 }  // namespace
 }  // namespace sorvant::test
