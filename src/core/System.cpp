@@ -2,8 +2,33 @@
 
 namespace sorvant {
 
+namespace {
+
+// A wrap of the seconds-since-midnight counter drops it by nearly a day; a clock set back by hand
+// or a change to winter time drops it by far less, and is not a midnight.
+constexpr double kMidnightDrop = 43200.0;
+constexpr Long kDay = 86400;
+
+}  // namespace
+
+double System::readClock() {
+  const double now = clock.secondsSinceMidnight();
+  DisplayState& s = st;
+  // Midnight: every stamp moves back by a day, so no elapsed time changes.
+  if (now < s.lastClockReading - kMidnightDrop) {
+    s.DF_TIME -= kDay;
+    s.dfClock -= kDay;
+    s.LAST_COM_TIME -= kDay;
+    s.DECAY_TIME -= kDay;
+    s.GPS_TIME -= kDay;
+    s.ROLLOVER = clockSeconds(now);
+  }
+  s.lastClockReading = now;
+  return now;
+}
+
 void stampAcquisitionTime(System& sys) {
-  const double clock = sys.clock.secondsSinceMidnight();
+  const double clock = sys.readClock();
   sys.st.DF_TIME = clockSeconds(clock);
   sys.st.dfClock = clock;
 }
