@@ -4,9 +4,10 @@ namespace sorvant {
 
 namespace {
 
-// A wrap of the seconds-since-midnight counter drops it by nearly a day; a clock set back by hand
-// or a change to winter time drops it by far less, and is not a midnight.
-constexpr double kMidnightDrop = 43200.0;
+// A wrap of the seconds-since-midnight counter drops it by more than a few hours (nearly a day at a
+// 50 ms tick; less when the machine slept across midnight). A change to winter time drops it by
+// an hour and is not a midnight.
+constexpr double kMidnightDrop = 3 * 3600.0;
 constexpr Long kDay = 86400;
 
 }  // namespace

@@ -44,7 +44,8 @@ void TIMERS(System& sys) {
   if (st.DF_TIMER) {
     // ACQTIME is written elsewhere only to restart it (CLEAR, TEST, recall): follow it then.
     if (st.ACQTIME != static_cast<Single>(st.acquisitionSeconds)) st.acquisitionSeconds = st.ACQTIME;
-    st.acquisitionSeconds += clock - st.dfClock;
+    // A clock set back (winter time) is no acquisition time, and takes none away.
+    if (clock > st.dfClock) st.acquisitionSeconds += clock - st.dfClock;
     st.DF_TIME = clockSeconds(clock);
     st.dfClock = clock;
     st.ACQTIME = static_cast<Single>(st.acquisitionSeconds);

@@ -153,14 +153,20 @@ TEST(Cycle, MidnightIsSeenEveryDayWhereverTheFirstReadingFalls) {
     EXPECT_LT(ts.sys.st.ACQTIME, 1.0f) << after;
     EXPECT_EQ(ts.sys.st.ROLLOVER, 0) << after;
   }
-  // A clock set back by an hour is no midnight.
+  // A machine that slept from ten in the morning to just after midnight has passed one.
+  ts.clock.now = 36000;
+  Timer1_Timer(ts.sys);
+  ts.clock.now = 0.25;
+  Timer1_Timer(ts.sys);
+  EXPECT_NEAR(ts.sys.st.ACQTIME, 0.55 + 35999.55 + 50400.25, 0.1);
+  // A clock set back by an hour is no midnight, and takes no acquisition time away.
   ts.clock.now = 7200;
   Timer1_Timer(ts.sys);
-  const Long stamp = ts.sys.st.DF_TIME;
+  const Single before = ts.sys.st.ACQTIME;
   ts.clock.now = 3600;
   Timer1_Timer(ts.sys);
   EXPECT_EQ(ts.sys.st.DF_TIME, 3600);
-  EXPECT_EQ(stamp, 7200);
+  EXPECT_EQ(ts.sys.st.ACQTIME, before);
 }
 
 TEST(Cycle, StampsTakenAfterMidnightBeforeTheTickStayOnTheNewDay) {
