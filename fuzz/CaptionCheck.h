@@ -65,31 +65,48 @@ inline const std::map<std::string, std::vector<std::string>>& captionPatterns() 
   return patterns;
 }
 
-// True when the caption is one the program can write into this control.
-inline bool captionProducible(const std::string& name, const std::string& design, const std::string& caption) {
+// The patterns of one control, or none when only its design caption is right.
+inline const std::vector<std::string>* patternsOf(const std::string& name) {
   const auto& patterns = captionPatterns();
   const auto found = patterns.find(name);
-  if (found == patterns.end()) return caption == design;
+  return found == patterns.end() ? nullptr : &found->second;
+}
+
+// True when the caption is one the program can write into a control with these patterns.
+inline bool captionProducible(const std::vector<std::string>* patterns, const std::string& design,
+                              const std::string& caption) {
   if (caption == design) return true;
-  for (const std::string& p : found->second)
+  if (patterns == nullptr) return false;
+  for (const std::string& p : *patterns)
     if (matchesPattern(p, caption)) return true;
   return false;
+}
+
+// Each control of a window in order, with its design caption and its patterns.
+struct CaptionRule {
+  std::string design;
+  const std::vector<std::string>* patterns;
+};
+template <typename Window>
+std::vector<CaptionRule> captionRules() {
+  Window design;
+  std::vector<CaptionRule> rules;
+  for (Control* c : design.all()) rules.push_back({c->caption, patternsOf(c->name)});
+  return rules;
 }
 
 // The first control of either window whose caption the program cannot produce, as "name: caption";
 // empty when every caption is one it writes.
 inline std::string captionFault(System& sys) {
-  static MainControls designMain;
-  static OptionsControls designOptions;
+  static const std::vector<CaptionRule> mainRules = captionRules<MainControls>();
+  static const std::vector<CaptionRule> optionRules = captionRules<OptionsControls>();
   const std::vector<Control*> main = sys.main.all();
-  const std::vector<Control*> mainDesign = designMain.all();
   for (std::size_t i = 0; i < main.size(); ++i)
-    if (!captionProducible(main[i]->name, mainDesign[i]->caption, main[i]->caption))
+    if (!captionProducible(mainRules[i].patterns, mainRules[i].design, main[i]->caption))
       return main[i]->name + ": " + main[i]->caption;
   const std::vector<Control*> opt = sys.opt.all();
-  const std::vector<Control*> optDesign = designOptions.all();
   for (std::size_t i = 0; i < opt.size(); ++i)
-    if (!captionProducible(opt[i]->name, optDesign[i]->caption, opt[i]->caption))
+    if (!captionProducible(optionRules[i].patterns, optionRules[i].design, opt[i]->caption))
       return opt[i]->name + ": " + opt[i]->caption;
   return {};
 }
