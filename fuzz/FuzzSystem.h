@@ -139,8 +139,11 @@ class QuickRandom final : public Random {
   uint64_t state_ = 0x2545F4914F6CDD1Dull;
 };
 
-struct FuzzSystem {
-  FuzzSystem() : sys(Platform{&CycleWatch::run, clock, port, surface, host, picker, random}) {
+// A system on fakes with every cycle watched. RandomSource draws the test table: the quick one for
+// the fuzz targets, the program's own where the table matters.
+template <typename RandomSource>
+struct BasicFuzzSystem {
+  BasicFuzzSystem() : sys(Platform{&CycleWatch::run, clock, port, surface, host, picker, random}) {
     settingsFolder();
     CycleWatch::instance().sys = &sys;
     CycleWatch::instance().surface = &surface;
@@ -149,11 +152,11 @@ struct FuzzSystem {
     loadSystem(sys);
     Form_Resize(sys);
   }
-  ~FuzzSystem() {
+  ~BasicFuzzSystem() {
     if (CycleWatch::instance().sys == &sys) CycleWatch::instance() = CycleWatch{};
   }
-  FuzzSystem(const FuzzSystem&) = delete;
-  FuzzSystem& operator=(const FuzzSystem&) = delete;
+  BasicFuzzSystem(const BasicFuzzSystem&) = delete;
+  BasicFuzzSystem& operator=(const BasicFuzzSystem&) = delete;
 
   // Advances the fake clock and delivers one Timer1 tick, as the shell does while the timer is on.
   void tick(double seconds = 0.05) {
@@ -166,8 +169,10 @@ struct FuzzSystem {
   test::CountingSurface surface;
   test::FakeWindowHost host;
   test::FakePicker picker;
-  QuickRandom random;
+  RandomSource random;
   System sys;
 };
+
+using FuzzSystem = BasicFuzzSystem<QuickRandom>;
 
 }  // namespace sorvant::fuzz

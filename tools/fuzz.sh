@@ -12,6 +12,8 @@
 # A long run, then folding what it found back into the seeds kept in the repository:
 #   tools/fuzz.sh 1800 ~/sorvant-corpus
 #   tools/fuzz.sh --merge ~/sorvant-corpus
+# The day-long run of bench/day_run.cpp under the same sanitizers, for a number of simulated hours:
+#   tools/fuzz.sh --day 1
 #
 # Findings (the input that failed) are kept in build-fuzz/findings/. Nothing is left in /tmp.
 set -euo pipefail
@@ -38,6 +40,11 @@ cmake --build build-fuzz -j2 >/dev/null
 work=$(mktemp -d "${TMPDIR:-/tmp}/sorvant-fuzz-run.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 export TMPDIR=$work
+
+if [[ ${1:-} == --day ]]; then
+  build-fuzz/fuzz/day_run "${2:-1}"
+  exit 0
+fi
 
 if [[ ${1:-} == --merge ]]; then
   corpus=${2:?usage: tools/fuzz.sh --merge <corpus folder>}
