@@ -1,6 +1,7 @@
 // The whole system driven by a script of operator actions interleaved with serial bytes: keys with
 // modifiers, clicks in both windows, held step buttons, colour picker answers, window sizes, clock
-// jumps (midnight included), timer ticks and quitting, which writes the settings and starts again.
+// jumps (midnight included), timer ticks, a serial device that goes and comes back, and quitting,
+// which writes the settings and starts again.
 // After every step the display state must hold together and every caption must be one the program
 // writes.
 #include <algorithm>
@@ -99,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Script s(data, size);
   while (s.more()) {
     const uint8_t op = s.next();
-    switch (op % 11) {
+    switch (op % 12) {
       case 0: {  // a key with modifiers (unmapped keys included)
         const int key = kKeys[s.next() % std::size(kKeys)];
         const int shift = s.next() & 7;
@@ -183,6 +184,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
       case 10:  // the system ends the program
         f->sys.host.closeWindow();
+        break;
+      case 11:  // the serial device goes away (every open fails) or comes back
+        f->port.failOpen = !f->port.failOpen;
         break;
     }
     // A closed window ends the program, which writes its settings; it starts again on what it wrote.

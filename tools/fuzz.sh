@@ -55,7 +55,7 @@ if [[ ${1:-} == --merge ]]; then
       "fuzz/corpus/$target" "$corpus/$target" >"$work/$target.log" 2>&1
     rm -rf "fuzz/corpus/$target"
     mv "$work/merged/$target" "fuzz/corpus/$target"
-    echo "$target: $(ls "fuzz/corpus/$target" | wc -l) seeds, $(du -sk "fuzz/corpus/$target" | cut -f1) KB"
+    echo "$target: $(ls "fuzz/corpus/$target" | wc -l) seeds, $(($(du -sb "fuzz/corpus/$target" | cut -f1) / 1024)) KB"
   done
   exit 0
 fi
