@@ -2,7 +2,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -12,7 +11,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace sorvant;
-  fuzz::useThrowAwaySettingsFolder();
+  fuzz::settingsFolder();
   static const std::filesystem::path path = settingsPath();
   std::filesystem::create_directories(path.parent_path());
   {
@@ -21,13 +20,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   fuzz::FuzzSystem f;  // start-up: load reads the file and applies what it holds
   const int port = f.sys.MSComm1.commPort();
-  if (port < 1 || port > 255) std::abort();
+  if (port < 1 || port > 255) fuzz::fail("port < 1 || port > 255");
   const int16_t baud = f.sys.opt.BAUD_RATE;
-  if (baud != 1200 && baud != 2400 && baud != 4800 && baud != 9600) std::abort();
-  if (f.sys.opt.HEADING_CORRECTION < -179 || f.sys.opt.HEADING_CORRECTION > 180) std::abort();
+  if (baud != 1200 && baud != 2400 && baud != 4800 && baud != 9600)
+    fuzz::fail("baud != 1200 && baud != 2400 && baud != 4800 && baud != 9600");
+  if (f.sys.opt.HEADING_CORRECTION < -179 || f.sys.opt.HEADING_CORRECTION > 180)
+    fuzz::fail("f.sys.opt.HEADING_CORRECTION < -179 || f.sys.opt.HEADING_CORRECTION > 180");
+  fuzz::checkCaptions(f.sys);
   // Whatever was read, the file left behind is one the next start reads without complaint.
   std::ifstream in(path, std::ios::binary);
   const std::string left((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (left.empty()) std::abort();
+  if (left.empty()) fuzz::fail("left.empty()");
   return 0;
 }

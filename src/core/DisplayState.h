@@ -74,9 +74,13 @@ struct DisplayState {
   // [memory 0..5][element 0..362]: 1..360 counts, 361 RINGCOUNT, 362 MAXVECTOR.
   std::array<std::array<Single, 363>, 6> MEMORY_STORE{};
 
-  // Not part of the record's meaning: the clock reading (unrounded) when midnight was last
-  // detected, so that a stamp taken just after midnight does not hide later midnights.
-  double rolloverClock = 0;
+  // Not part of the record's meaning: the last clock reading (unrounded). Midnight is seen as the
+  // counter falling back from near the end of the day, at whichever reading comes first, so a
+  // stamp or a first reading just after midnight never hides a later midnight.
+  double lastClockReading = 0;
+  // Acquisition time in double precision: ACQTIME is this value as a Single. Adding 0.05 s twenty
+  // times a second to a Single would lose the fraction as the total grows (minutes a day).
+  double acquisitionSeconds = 0;
   // The unrounded clock reading behind DF_TIME. Acquisition time is measured from it: measuring
   // from the rounded stamp would add each tick's rounding to the total and run the clock up to
   // half a second per second fast or slow, depending on where in the second the ticks fall.

@@ -53,10 +53,13 @@ struct System {
   ColorPicker& picker;
   Random& random;
 
+  // Reads the clock for a rule or a stamp. Midnight is applied first, so a stamp taken on the new
+  // day is never moved back a day by a later midnight check.
+  double readClock();
   // The clock as the rules read it: a Single.
-  Single clockNow() const { return static_cast<Single>(clock.secondsSinceMidnight()); }
+  Single clockNow() { return static_cast<Single>(readClock()); }
   // The clock rounded to whole seconds, for stamps.
-  Long clockSecondsNow() const { return clockSeconds(clock.secondsSinceMidnight()); }
+  Long clockSecondsNow() { return clockSeconds(readClock()); }
   bool varOn() const { return main.CmdButton_VAR.caption == kVarOn; }
   bool headingManual() const { return opt.CmdButton_HEADING.caption == kHeadingManual; }
   Color color(int slot) { return opt.color(slot); }

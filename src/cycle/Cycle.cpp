@@ -39,26 +39,18 @@ void EXECUTIVE(System& sys) {
 void TIMERS(System& sys) {
   DisplayState& st = sys.st;
   MainControls& m = sys.main;
-  const double clock = sys.clock.secondsSinceMidnight();
+  // Reading the clock applies the midnight rule (every stamp back by a day once the day turns).
+  const double clock = sys.readClock();
   const Single now = static_cast<Single>(clock);
 
-  // Midnight: the clock went backwards against the unrounded reading taken at the last midnight
-  // (or at creation). Every stamp moves back by a day, so no elapsed time changes.
-  if (clock < st.rolloverClock) {
-    st.DF_TIME -= 86400;
-    st.dfClock -= 86400;
-    st.LAST_COM_TIME -= 86400;
-    st.DECAY_TIME -= 86400;
-    st.GPS_TIME -= 86400;
-    st.ROLLOVER = clockSeconds(clock);
-    st.rolloverClock = clock;
-  }
-
   if (st.DF_TIMER) {
-    const Single elapsed = static_cast<Single>(clock - st.dfClock);
+    // ACQTIME is written elsewhere only to restart it (CLEAR, TEST, recall): follow it then.
+    if (st.ACQTIME != static_cast<Single>(st.acquisitionSeconds)) st.acquisitionSeconds = st.ACQTIME;
+    // A clock set back (winter time) is no acquisition time, and takes none away.
+    if (clock > st.dfClock) st.acquisitionSeconds += clock - st.dfClock;
     st.DF_TIME = clockSeconds(clock);
     st.dfClock = clock;
-    st.ACQTIME += elapsed;
+    st.ACQTIME = static_cast<Single>(st.acquisitionSeconds);
     m.Label_TOTAL_TIME.caption = totalTimeCaption(st.ACQTIME);
   }
 

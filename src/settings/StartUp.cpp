@@ -12,7 +12,7 @@ void initialiseSystem(System& sys) {
   st.DF_TIME = clockSeconds(clock);
   st.dfClock = clock;
   st.ROLLOVER = clockSeconds(sys.clock.secondsSinceMidnight());
-  st.rolloverClock = clock;
+  st.lastClockReading = clock;
   sys.colors.COLOR_SET = 1;
   st.GPS_TIME = clockSeconds(sys.clock.secondsSinceMidnight());
   SIMULATE(sys);

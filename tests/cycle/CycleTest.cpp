@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "cycle/Cycle.h"
+#include "histogram/Accumulation.h"
+#include "input/KeyMap.h"
 #include "support/TestSystem.h"
 
 namespace sorvant::test {
@@ -41,6 +43,23 @@ TEST(Cycle, AcquisitionTimeKeepsPaceWithTheClockWhereverTheTicksFall) {
     EXPECT_NEAR(ts.sys.st.ACQTIME, 60.0, 0.01) << phase;
     EXPECT_EQ(ts.sys.main.Label_TOTAL_TIME.caption.substr(0, 15), "TOTAL TIME : 00");
   }
+}
+
+TEST(Cycle, AcquisitionTimeStaysTrueOverAWholeDay) {
+  TestSystem ts;
+  ts.clock.now = 0.01;
+  ts.sys.st.SIMULATE_TIMER = false;
+  stampAcquisitionTime(ts.sys);
+  ts.sys.st.ACQTIME = 0;
+  for (int i = 0; i < 24 * 3600 * 20; ++i) {  // 24 hours of ticks, midnight included
+    ts.clock.advance(0.05);
+    TIMERS(ts.sys);
+  }
+  EXPECT_NEAR(ts.sys.st.ACQTIME, 86400.0, 1.0);
+  // CLEAR restarts the count from zero.
+  CmdButton_CLEAR_Click(ts.sys);
+  ts.tick(2.0);
+  EXPECT_NEAR(ts.sys.st.ACQTIME, 2.0, 0.01);
 }
 
 TEST(Cycle, AcquisitionTimeStopsWhenPaused) {
@@ -98,7 +117,6 @@ TEST(Cycle, GpsWatchdogFiresAfterMoreThanTenSecondsOnlyForTheReceiver) {
 TEST(Cycle, MidnightChangesNoElapsedTime) {
   TestSystem ts;
   ts.clock.now = 86390.0;
-  ts.sys.st.rolloverClock = 86390.0;
   armReceiver(ts);
   DisplayState& st = ts.sys.st;
   st.GPS_TIMER = true;
@@ -119,19 +137,63 @@ TEST(Cycle, MidnightChangesNoElapsedTime) {
   EXPECT_TRUE(ts.sys.main.Frame_GPS_FAIL.visible);
 }
 
-TEST(Cycle, MidnightIsSeenWhenTheLastOneWasTakenJustAfterMidnight) {
+TEST(Cycle, MidnightIsSeenEveryDayWhereverTheFirstReadingFalls) {
   TestSystem ts;
   ts.clock.now = 0.3;  // the rounded stamp would be 0 and hide every later midnight
-  ts.sys.st.ROLLOVER = ts.sys.clockSecondsNow();
-  ts.sys.st.rolloverClock = ts.clock.now;
-  ts.clock.now = 86399.9;
+  Timer1_Timer(ts.sys);
+  // Each day's first reading falls later after midnight than the day before's.
+  for (double after : {0.1, 0.31, 0.45}) {
+    ts.clock.now = 86399.9;
+    stampAcquisitionTime(ts.sys);
+    ts.sys.st.ACQTIME = 0;
+    Timer1_Timer(ts.sys);
+    ts.clock.now = after;
+    Timer1_Timer(ts.sys);
+    EXPECT_GE(ts.sys.st.ACQTIME, 0.0f) << after;
+    EXPECT_LT(ts.sys.st.ACQTIME, 1.0f) << after;
+    EXPECT_EQ(ts.sys.st.ROLLOVER, 0) << after;
+  }
+  // A machine that slept from ten in the morning to just after midnight has passed one.
+  ts.clock.now = 36000;
+  Timer1_Timer(ts.sys);
+  ts.clock.now = 0.25;
+  Timer1_Timer(ts.sys);
+  EXPECT_NEAR(ts.sys.st.ACQTIME, 0.55 + 35999.55 + 50400.25, 0.1);
+  // A clock set back by an hour is no midnight, and takes no acquisition time away.
+  ts.clock.now = 7200;
+  Timer1_Timer(ts.sys);
+  const Single before = ts.sys.st.ACQTIME;
+  ts.clock.now = 3600;
+  Timer1_Timer(ts.sys);
+  EXPECT_EQ(ts.sys.st.DF_TIME, 3600);
+  EXPECT_EQ(ts.sys.st.ACQTIME, before);
+}
+
+TEST(Cycle, StampsTakenAfterMidnightBeforeTheTickStayOnTheNewDay) {
+  TestSystem ts;
+  armReceiver(ts);
+  DisplayState& st = ts.sys.st;
+  MainControls& m = ts.sys.main;
+  ts.clock.now = 86390.0;
+  st.LAST_COM_TIME = ts.sys.clockSecondsNow();
   stampAcquisitionTime(ts.sys);
-  ts.sys.st.ACQTIME = 0;
-  Timer1_Timer(ts.sys);
-  ts.clock.now = 0.1;
-  Timer1_Timer(ts.sys);
-  EXPECT_GE(ts.sys.st.ACQTIME, 0.0f);
-  EXPECT_LT(ts.sys.st.ACQTIME, 1.0f);
+  st.ACQTIME = 0;
+  for (int i = 0; i < 199; ++i) ts.tick(0.05);  // 23:59:59.95, 9.95 s acquired
+  EXPECT_NEAR(st.ACQTIME, 9.95, 0.01);
+  // Just after midnight, before the tick: acquisition off and on, decay on, data on the line.
+  ts.clock.now = 0.02;
+  Form_KeyDown(ts.sys, KeyA, 0);
+  Form_KeyDown(ts.sys, KeyA, 0);
+  Form_KeyDown(ts.sys, KeyD, 0);
+  ts.receive("x");
+  ASSERT_EQ(m.CmdButton_ACQUIRE.caption, kAcquireOn);
+  ts.tick(0.03);
+  EXPECT_LT(st.ACQTIME, 10.1f);
+  EXPECT_EQ(m.Label_TOTAL_TIME.caption, "TOTAL TIME : 0009");
+  EXPECT_EQ(st.DECAY_TIME, 0);
+  EXPECT_EQ(st.LAST_COM_TIME, 0);
+  EXPECT_FALSE(m.Label_COM_TIMEOUT.visible);
+  EXPECT_EQ(st.ROLLOVER, 0);
 }
 
 TEST(Cycle, TickReenablesTheTimerAndWritesTheClockLabel) {
