@@ -80,6 +80,11 @@ TEST_F(Compass, ChecksumIsVerifiedWhenPresent) {
   EXPECT_EQ(nmea::readCourse("$" + body + "*\r\n" + kFiller).outcome, Outcome::Refused);
   EXPECT_TRUE(nmea::checksumAcceptable("$GPRMC,205150.00,V,,,,,,,,,,,V*4a"));
   EXPECT_FALSE(nmea::checksumAcceptable("$GPRMC,205150.00,V,,,,,,,,,,,V*4"));
+  // Longer than the standard allows, with its checksum beyond the part that is read: nothing vouches
+  // for the fields, so it is refused rather than read as a sentence without a checksum.
+  const std::string overlong = "$" + body + ",," + std::string(50, '0') + "*00\r\n";
+  EXPECT_EQ(nmea::readCourse(overlong + kFiller).outcome, Outcome::Refused);
+  EXPECT_EQ(nmea::readCourse("$" + body + ",," + std::string(50, '0') + "\r\n" + kFiller).outcome, Outcome::Accepted);
 
   // A refused sentence is dropped at once: the next one is used in the same cycle, or in the cycle
   // after its own line end arrives. It is never left to hold up later sentences.
