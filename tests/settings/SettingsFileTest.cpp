@@ -63,6 +63,7 @@ class SettingsTest : public ::testing::Test {
     fs::remove_all(folder_);
     TestSystem::isolateSettings();
   }
+  void checkLinkedFile();
   std::unique_ptr<TestSystem> start() {
     auto ts = std::make_unique<TestSystem>(false, false);
     redirectConfigFolder(folder_);
@@ -270,16 +271,25 @@ TEST_F(SettingsTest, TheWriterUsesAFileOfItsOwnAndFlushesItBeforeTheRename) {
   const bool written = writeSettings(ts->sys, file());
   syncToDisk = realSync;
   ASSERT_TRUE(written);
-  // The data first, while the old file is still in place, then the folder holding the new name.
-  ASSERT_EQ(seenAtFlush.size(), 2u);
+  // The data first, while the old file is still in place, then (where folders can be flushed: not on
+  // Windows) the folder holding the new name.
+  ASSERT_EQ(seenAtFlush.size(), kWindows ? 1u : 2u);
   EXPECT_EQ(seenAtFlush[0], defaultFile());
-  EXPECT_EQ(linesOf(seenAtFlush[1])[45], "10");
+  if (!kWindows) {
+    EXPECT_EQ(linesOf(seenAtFlush[1])[45], "10");
+  }
+  EXPECT_EQ(linesOf(contents(file()))[45], "10");
   EXPECT_EQ(contents(folder_ / "sorvant" / "Sorvant.ini.tmp"), defaultFile());
   EXPECT_EQ(folderEntries(), (std::set<std::string>{"Sorvant.ini", "Sorvant.ini.tmp", "Sorvant.ini.fresh1.tmp"}));
-  EXPECT_EQ(fs::status(file()).permissions(), fs::perms(0600));
+  if (!kWindows) {
+    EXPECT_EQ(fs::status(file()).permissions(), fs::perms(0600));  // Windows has no such modes
+  }
 }
 
-TEST_F(SettingsTest, ALinkedFileStaysLinkedAndAWriteProtectedOneIsReadButNeverReplaced) {
+// A settings file kept elsewhere (a USB stick, a synced folder) and linked into the config folder: a damaged
+// one is kept beside the link and the defaults go where the link leads; a save replaces the target and keeps
+// the link.
+void SettingsTest::checkLinkedFile() {
   const fs::path stick = folder_ / "stick";
   fs::create_directories(stick);
   std::vector<std::string> lines = defaultLines();
@@ -296,14 +306,20 @@ TEST_F(SettingsTest, ALinkedFileStaysLinkedAndAWriteProtectedOneIsReadButNeverRe
   EXPECT_TRUE(fs::is_symlink(file()));
   EXPECT_EQ(linesOf(contents(stick / "Sorvant.ini"))[40], "6");
   EXPECT_EQ(start()->port.commPort(), 6);
+}
+
+TEST_F(SettingsTest, ALinkedFileStaysLinkedAndAWriteProtectedOneIsReadButNeverReplaced) {
+  // Symbolic links need an administrator on Windows (and Wine has none): the link half is Linux and Unix
+  // only, the write-protected half runs everywhere.
+  if (!kWindows) checkLinkedFile();
 
   // Locked by the operator (which binds even an administrator): read, kept as it is, said once.
-  lines = defaultLines();
+  std::vector<std::string> lines = defaultLines();
   lines[40] = "4";
   store(joined(lines));
   fs::permissions(file(), fs::perms(0444));
   testing::internal::CaptureStderr();
-  ts = start();
+  auto ts = start();
   EXPECT_EQ(ts->port.commPort(), 4);
   ts->port.setCommPort(7);
   unloadSystem(ts->sys);
@@ -311,7 +327,7 @@ TEST_F(SettingsTest, ALinkedFileStaysLinkedAndAWriteProtectedOneIsReadButNeverRe
   EXPECT_NE(said.find("will not be saved"), std::string::npos);
   EXPECT_EQ(said.find("will not be saved"), said.rfind("will not be saved"));
   EXPECT_EQ(contents(file()), joined(lines));
-  EXPECT_EQ(fs::status(file()).permissions(), fs::perms(0444));
+  EXPECT_EQ(fs::status(file()).permissions() & fs::perms::owner_write, fs::perms::none);
 
   lines.pop_back();  // even damaged: the defaults apply from memory
   fs::permissions(file(), fs::perms(0644));
@@ -322,6 +338,7 @@ TEST_F(SettingsTest, ALinkedFileStaysLinkedAndAWriteProtectedOneIsReadButNeverRe
   testing::internal::GetCapturedStderr();
   EXPECT_EQ(contents(file()), joined(lines));
   EXPECT_FALSE(fs::exists(bad()));
+  fs::permissions(file(), fs::perms(0644));  // Windows will not delete a read-only file
 }
 
 TEST_F(SettingsTest, PathFollowsAnAbsoluteXdgConfigHomeOnly) {
