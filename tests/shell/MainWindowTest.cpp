@@ -42,7 +42,10 @@ TEST(MainWindow, ResizeLaysOutTheDisplayFromTheClientSize) {
   EXPECT_FLOAT_EQ(st.AZRADIUS, 1080 * 15 * 0.4f);
   EXPECT_FLOAT_EQ(st.CENTERX, 1920 * 15 / 2.0f);
   EXPECT_FLOAT_EQ(st.CENTERY, 1080 * 15 / 2.0f + 250);
-  EXPECT_EQ(f.surface.image().size(), QSize(1920, 1080));
+  EXPECT_EQ(f.surface.windowSize(), QSize(1920, 1080));
+  // Pixels are kept for the disc and its markers alone, not for the whole window.
+  EXPECT_TRUE(f.surface.area().contains(QRect(960 - 454, 557 - 454, 908, 908)));
+  EXPECT_LT(f.surface.image().width(), 1000);
 }
 
 TEST(MainWindow, ImageSurfaceShowsTheDiscAndAVectorTowardsItsBearing) {
