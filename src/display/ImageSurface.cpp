@@ -2,7 +2,9 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace sorvant {
 namespace {
@@ -33,8 +35,11 @@ void ImageSurface::resize(QSize logicalSize, qreal devicePixelRatio, qreal logic
   dpr_ = devicePixelRatio;
   dpi_ = logicalDpi;
   scale_ = logicalDpi / 1440.0;
-  setDrawingArea(0, 0, 0, 0);
-  if (wantedArea_) setDrawingArea(wantedArea_->x(), wantedArea_->y(), wantedArea_->width(), wantedArea_->height());
+  const std::optional<QRectF> wanted = wantedArea_;
+  if (wanted)
+    setDrawingArea(wanted->x(), wanted->y(), wanted->width(), wanted->height());
+  else
+    setDrawingArea(0, 0, 0, 0);
   dirty_.assign(1, QRect(QPoint(0, 0), window_));
 }
 
@@ -75,6 +80,7 @@ void ImageSurface::placeImage(const QRect& area) {
   }
   image_ = std::move(next);
   area_ = area;
+  forgetWatched();
   dirty_.assign(1, QRect(QPoint(0, 0), window_));
 }
 
@@ -109,6 +115,9 @@ QPainter& ImageSurface::painter() {
 
 void ImageSurface::clipTo(float x, float y, float width, float height) {
   clip_ = QRectF(x, y, width, height);
+  const qreal k = scale_ * dpr_;
+  const QPointF origin = QPointF(area_.topLeft()) * dpr_;
+  clipPixels_ = QRectF(clip_->topLeft() * k - origin, clip_->size() * k).toAlignedRect().adjusted(-1, -1, 1, 1);
   if (painter_) painter_->setClipRect(*clip_);
 }
 
@@ -147,11 +156,15 @@ void ImageSurface::addDirty(const QRect& drawn) {
   // Clipped drawing changes nothing outside the clip.
   const QRect rect = clip_ ? drawn & touch(*clip_) : drawn;
   if (rect.isEmpty()) return;
-  constexpr int kNear = 16;  // pixels: closer than this, two rectangles are repainted as one
-  constexpr std::size_t kMostRects = 6;
+  // Overlapping pieces merge when the merged rectangle is hardly larger than the two; a long
+  // list ends in one rectangle taking in the rest, so each cycle stays cheap.
+  constexpr std::size_t kMostRects = 96;
+  const auto area = [](const QRect& r) { return static_cast<qint64>(r.width()) * r.height(); };
   for (QRect& r : dirty_) {
-    if (r.adjusted(-kNear, -kNear, kNear, kNear).intersects(rect)) {
-      r |= rect;
+    if (!r.adjusted(-1, -1, 1, 1).intersects(rect)) continue;
+    const QRect both = r | rect;
+    if (area(both) * 4 <= (area(r) + area(rect)) * 5) {
+      r = both;
       return;
     }
   }
@@ -161,18 +174,170 @@ void ImageSurface::addDirty(const QRect& drawn) {
     dirty_.back() |= rect;
 }
 
+bool ImageSurface::repaintsAnyway(const QRect& rect) const {
+  for (const QRect& r : dirty_)
+    if (r.contains(rect)) return true;
+  // Pixels kept from before an earlier drawing of this cycle already hold what was on screen.
+  for (const QRect& r : watchedAreas_)
+    if (r.contains(rect)) return true;
+  return false;
+}
+
+void ImageSurface::forgetWatched() {
+  watched_.clear();
+  watchedAreas_.clear();
+  // A whole redrawn disc needs a large copy; it is not kept for the small cycles that follow.
+  if (before_.capacity() > (1u << 18)) {
+    before_ = {};
+    watched_ = {};
+  } else {
+    before_.clear();
+  }
+}
+
+void ImageSurface::watchRow(int y, int left, int right) {
+  // Clipped drawing changes nothing outside the clip (rounded out to whole pixels).
+  const QRect bounds = clip_ ? clipPixels_ & image_.rect() : image_.rect();
+  left = std::max(left, bounds.left());
+  right = std::min(right, bounds.right());
+  if (y < bounds.top() || y > bounds.bottom() || left > right) return;
+  const auto* line = reinterpret_cast<const QRgb*>(image_.constScanLine(y));
+  const std::size_t at = before_.size();
+  const std::size_t count = static_cast<std::size_t>(right - left + 1);
+  watched_.push_back(Row{y, left, right, at});
+  before_.resize(at + count);
+  std::memcpy(before_.data() + at, line + left, count * sizeof(QRgb));
+}
+
+bool ImageSurface::watchLine(QPointF from, QPointF to) {
+  // Image pixels of the two ends; every pixel the pen sets lies within a pixel or two of the line.
+  const qreal k = scale_ * dpr_;
+  const QPointF origin = QPointF(area_.topLeft()) * dpr_;
+  const QPointF a = from * k - origin;
+  const QPointF b = to * k - origin;
+  const qreal slack = drawWidth + 1;
+  const int top = static_cast<int>(std::floor(std::min(a.y(), b.y()) - slack));
+  const int bottom = static_cast<int>(std::ceil(std::max(a.y(), b.y()) + slack));
+  const qreal dy = b.y() - a.y();
+  for (int y = top; y <= bottom; ++y) {
+    qreal left = std::min(a.x(), b.x());
+    qreal right = std::max(a.x(), b.x());
+    if (std::abs(dy) > 1e-9) {
+      // Where the line runs through this row, widened by the slack above and below.
+      const qreal t0 = std::clamp((y - slack - a.y()) / dy, 0.0, 1.0);
+      const qreal t1 = std::clamp((y + 1 + slack - a.y()) / dy, 0.0, 1.0);
+      const qreal x0 = a.x() + (b.x() - a.x()) * t0;
+      const qreal x1 = a.x() + (b.x() - a.x()) * t1;
+      left = std::min(x0, x1);
+      right = std::max(x0, x1);
+    }
+    watchRow(y, static_cast<int>(std::floor(left - slack)), static_cast<int>(std::ceil(right + slack)));
+  }
+  return true;
+}
+
+bool ImageSurface::watchRect(const QRect& px) {
+  // A whole disc changes in too many places to be worth the copy: it is repainted whole.
+  if (px.width() * px.height() > 96 * 96) return false;
+  watchedAreas_.push_back(px);
+  const QRect device = QRectF(QPointF(px.topLeft() - area_.topLeft()) * dpr_, QSizeF(px.size()) * dpr_).toAlignedRect();
+  for (int y = device.top(); y <= device.bottom(); ++y) watchRow(y, device.left(), device.right());
+  return true;
+}
+
+QRegion ImageSurface::changedRegion() {
+  // Each watched row yields the stretch from its first to its last changed pixel; stretches in
+  // consecutive rows merge while the merged rectangle stays within twice the pixels that changed.
+  struct Piece {
+    QRect rect;
+    int changed;
+  };
+  std::vector<Piece> pieces;
+  std::sort(watched_.begin(), watched_.end(), [](const Row& l, const Row& r) { return l.y < r.y; });
+  std::size_t open = 0;  // pieces from here on may still grow downwards
+  for (const Row& row : watched_) {
+    const auto* now = reinterpret_cast<const QRgb*>(image_.constScanLine(row.y));
+    const QRgb* was = before_.data() + row.at;
+    if (std::memcmp(now + row.left, was, static_cast<std::size_t>(row.right - row.left + 1) * sizeof(QRgb)) == 0)
+      continue;
+    // Runs of changed pixels; a gap of a pixel or two does not split a run.
+    const auto place = [&](int first, int last, int changed) {
+      const QRect piece(first, row.y, last - first + 1, 1);
+      for (std::size_t i = open; i < pieces.size(); ++i) {
+        Piece& p = pieces[i];
+        if (p.rect.bottom() < row.y - 1) continue;
+        const QRect both = p.rect | piece;
+        if (both.width() * both.height() <= 2 * (p.changed + changed)) {
+          p.rect = both;
+          p.changed += changed;
+          return;
+        }
+      }
+      pieces.push_back(Piece{piece, changed});
+    };
+    int first = -1, last = -1, changed = 0;
+    for (int x = row.left; x <= row.right; ++x) {
+      if (now[x] == was[x - row.left]) continue;
+      if (first >= 0 && x - last > 2) {
+        place(first, last, changed);
+        first = -1;
+      }
+      if (first < 0) {
+        first = x;
+        changed = 0;
+      }
+      last = x;
+      ++changed;
+    }
+    if (first >= 0) place(first, last, changed);
+    while (open < pieces.size() && pieces[open].rect.bottom() < row.y - 1) ++open;
+  }
+  forgetWatched();
+
+  std::vector<QRect> rects;
+  const auto toWindow = [&](const QRect& r) {
+    const QRectF logical(QPointF(r.topLeft()) / dpr_, QSizeF(r.size()) / dpr_);
+    return logical.toAlignedRect().translated(area_.topLeft());
+  };
+  constexpr std::size_t kMostPieces = 256;
+  if (pieces.size() <= kMostPieces) {
+    for (const Piece& p : pieces) rects.push_back(toWindow(p.rect));
+  } else {
+    // A redrawn disc changes pixels everywhere: bands of rows, each repainted across what changed
+    // in it, keep the region small enough to build.
+    constexpr int kBand = 16;
+    std::vector<QRect> bands;
+    for (const Piece& p : pieces) {
+      const std::size_t band = static_cast<std::size_t>(p.rect.top() / kBand);
+      if (band >= bands.size()) bands.resize(band + 1);
+      bands[band] |= p.rect;
+    }
+    for (const QRect& b : bands)
+      if (!b.isEmpty()) rects.push_back(toWindow(b));
+  }
+  rects.insert(rects.end(), dirty_.begin(), dirty_.end());
+  dirty_.clear();
+  QRegion region;
+  for (const QRect& r : rects) region += r;
+  return region;
+}
+
 void ImageSurface::Cls() {
   endPainting();
   outside_ = toQColor(backColor);
   image_.fill(outside_);
+  forgetWatched();
   dirty_.assign(1, QRect(QPoint(0, 0), window_));
 }
 
 void ImageSurface::Line(float x, float y, float dx, float dy) {
   QPainter& p = painter();
   setPen();
-  p.drawLine(QPointF(x, y), QPointF(x + dx, y + dy));
-  addDirty(touch(QRectF(QPointF(x, y), QPointF(x + dx, y + dy)).normalized()));
+  const QPointF from(x, y);
+  const QPointF to(x + dx, y + dy);
+  const QRect touched = touch(QRectF(from, to).normalized());
+  if (!repaintsAnyway(touched) && !watchLine(from, to)) addDirty(touched);
+  p.drawLine(from, to);
 }
 
 void ImageSurface::Circle(float x, float y, float r) {
@@ -182,8 +347,10 @@ void ImageSurface::Circle(float x, float y, float r) {
     p.setBrush(toQColor(fillColor));
   else
     p.setBrush(Qt::NoBrush);
+  const QRectF box(x - r, y - r, 2 * r, 2 * r);
+  const QRect touched = touch(box);
+  if (!repaintsAnyway(touched) && !watchRect(touched)) addDirty(touched);
   p.drawEllipse(QPointF(x, y), r, r);
-  addDirty(touch(QRectF(x - r, y - r, 2 * r, 2 * r)));
 }
 
 void ImageSurface::Print(const std::string& text) {
@@ -201,18 +368,17 @@ void ImageSurface::Print(const std::string& text) {
   const QString s = QString::fromStdString(text);
   const QPointF topLeft(currentX * scale_, currentY * scale_);
   const QRectF box(topLeft, QFontMetricsF(font, p.device()).size(Qt::TextSingleLine, s));
+  const QRect touched = box.toAlignedRect().adjusted(-1, -1, 1, 1);
+  if (!repaintsAnyway(touched) && !watchRect(touched)) addDirty(touched);
   p.drawText(box, Qt::AlignLeft | Qt::AlignTop, s);
   p.restore();
-  addDirty(box.toAlignedRect().adjusted(-1, -1, 1, 1));
 }
 
 void ImageSurface::Refresh() {
   endPainting();
-  if (dirty_.empty()) return;
-  QRegion changed;
-  for (const QRect& r : dirty_) changed += r;
-  dirty_.clear();
-  if (repaint_) repaint_(changed);
+  if (dirty_.empty() && watched_.empty()) return;
+  const QRegion changed = changedRegion();
+  if (repaint_ && !changed.isEmpty()) repaint_(changed);
 }
 
 }  // namespace sorvant

@@ -55,6 +55,15 @@ class ImageSurface final : public Surface {
   void placeImage(const QRect& area);
   QRect touch(const QRectF& twipRect) const;
   void addDirty(const QRect& rect);
+  bool watchLine(QPointF from, QPointF to);
+  // Keeps the pixels a small drawing may change, so that Refresh can report only those it did.
+  // False when the drawing is too large to watch; it is then repainted whole.
+  bool watchRect(const QRect& windowPixels);
+  void watchRow(int y, int left, int right);
+  void forgetWatched();
+  // Whether a rectangle lies within what this cycle repaints whole already.
+  bool repaintsAnyway(const QRect& rect) const;
+  QRegion changedRegion();
 
   QImage image_;
   QSize window_{1, 1};
@@ -66,6 +75,7 @@ class ImageSurface final : public Surface {
   QColor outside_;
   std::unique_ptr<QPainter> painter_;
   std::optional<QRectF> clip_;  // twips
+  QRect clipPixels_;            // the clip in image pixels, a pixel to spare
   // The pen last handed to the painter, so an unchanged one is not set again.
   struct PenKey {
     Color color = -1;
@@ -77,6 +87,14 @@ class ImageSurface final : public Surface {
   // A few rectangles: what is drawn close together merges into one, while a marker and a vector
   // across the disc stay apart.
   std::vector<QRect> dirty_;
+  // Rows of image pixels as they were before this cycle's small drawings touched them.
+  struct Row {
+    int y, left, right;
+    std::size_t at;
+  };
+  std::vector<Row> watched_;
+  std::vector<QRgb> before_;
+  std::vector<QRect> watchedAreas_;  // window pixels kept whole
   std::function<void(const QRegion&)> repaint_;
 };
 
