@@ -7,10 +7,13 @@
 
 #include <QGuiApplication>
 #include <QRegion>
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "core/SeededRandom.h"
 #include "cycle/Cycle.h"
@@ -59,6 +62,21 @@ struct Bench {
   unsigned n = 1;
 };
 
+// Over a further stretch of cycles, each timed on its own: the median and the 90th percentile. Most
+// cycles draw a few vectors; now and then one redraws the whole disc (a new ring, a new heading).
+template <typename Step>
+void timeEachCycle(benchmark::State& state, Step step) {
+  std::vector<double> us;
+  for (int i = 0; i < 1000; ++i) {
+    const auto t0 = std::chrono::steady_clock::now();
+    step();
+    us.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count());
+  }
+  std::sort(us.begin(), us.end());
+  state.counters["cycle_median_us"] = us[us.size() / 2];
+  state.counters["cycle_p90_us"] = us[us.size() * 9 / 10];
+}
+
 // Over an untimed stretch of cycles: pixels asked to be repainted and pixels that changed, per cycle.
 template <typename Step>
 void countPixels(benchmark::State& state, Bench& b, Step step) {
@@ -93,6 +111,7 @@ void BM_TestSource(benchmark::State& state) {
   // Let the histogram fill for a minute first, as an operator would see it.
   for (int i = 0; i < 1200; ++i) b.tick();
   for (auto _ : state) b.tick();
+  timeEachCycle(state, [&] { b.tick(); });
   countPixels(state, b, [&] { b.tick(); });
 }
 
@@ -109,6 +128,7 @@ void BM_SerialBearings(benchmark::State& state) {
   };
   for (int i = 0; i < 1200; ++i) step();
   for (auto _ : state) step();
+  timeEachCycle(state, step);
   countPixels(state, b, step);
 }
 
@@ -125,11 +145,26 @@ void BM_QuietRings(benchmark::State& state) {
   for (auto _ : state) b.tick();
 }
 
+// The same histograms redrawn whole in every cycle, as a heading update or a new ring asks.
+void BM_RedrawRings(benchmark::State& state) {
+  Bench b;
+  CmdButton_TEST_Click(b.sys);
+  const int count = (static_cast<int>(state.range(0)) - 1) * 10;
+  for (int i = 0; i < count; ++i) countBearing(b.sys, 200);
+  b.sys.runCycle();
+  state.counters["RINGCOUNT"] = b.sys.st.RINGCOUNT;
+  for (auto _ : state) {
+    b.sys.st.NEWRING = true;
+    b.tick();
+  }
+}
+
 }  // namespace
 
 BENCHMARK(BM_TestSource)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_SerialBearings)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_QuietRings)->Arg(3)->Arg(300)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_RedrawRings)->Arg(3)->Arg(300)->Unit(benchmark::kMicrosecond)->Repetitions(3)->ReportAggregatesOnly(true);
 
 int main(int argc, char** argv) {
   if (argc > 1 && std::sscanf(argv[1], "%dx%d", &gWidth, &gHeight) == 2) {
