@@ -4,11 +4,34 @@
 #include <cstdint>
 #include <string>
 
+#include "core/Color.h"
+
 namespace sorvant {
 
 using Integer = int16_t;
 using Long = int32_t;
 using Single = float;
+
+// What the overlays last put on the drawing surface, so that a cycle draws only what changed.
+// Anything that fills the disc again (the frame, a cleared surface) makes it stale; the next
+// cycle then draws the cursor and every vector as if nothing had been drawn before.
+struct DrawnOverlays {
+  bool vectorsValid = false;
+  Color vectorsColor = 0;
+  // The offsets last drawn for bins 1..360, in twips.
+  std::array<float, 361> dx{};
+  std::array<float, 361> dy{};
+  // Each bin's direction for the rotation below, as the vector length formula first rounds it.
+  bool unitValid = false;
+  int16_t unitHeading = 0;
+  std::array<float, 361> unitCos{};
+  std::array<float, 361> unitSin{};
+
+  bool cursorValid = false;
+  Color cursorColor = 0, lineEraseColor = 0, markerEraseColor = 0;
+  // The last-bearing marker moved across the cursor marker: the latter is drawn again over it.
+  bool cursorMarkerOverdrawn = false;
+};
 
 struct DisplayState {
   Integer INCOUNT = 0;
@@ -90,6 +113,7 @@ struct DisplayState {
   // The port number and failure reason that the serial port's tooltips were last built from.
   int tipPort = 0;
   std::string tipReason;
+  DrawnOverlays drawn;
 };
 
 }  // namespace sorvant

@@ -31,7 +31,9 @@ void EXECUTIVE(System& sys) {
   RANGE_RINGS(sys);
   CURSOR(sys);
   if (st.NEWVECTOR) VECTOR(sys);
-  sys.main.Label_TIME.caption = "TIME : " + sys.clock.timeOfDayText();
+  // The text changes once a second; the caption is left alone in between.
+  std::string time = "TIME : " + sys.clock.timeOfDayText();
+  if (sys.main.Label_TIME.caption != time) sys.main.Label_TIME.caption = std::move(time);
   sys.surface.Refresh();
   sys.main.Timer1.enabled = true;
 }

@@ -1,13 +1,15 @@
 #pragma once
 // The drawing surface of the main window: a persistent image painted in twips and shown by the
 // window's paint event. Pixels stay until drawn over or cleared; Refresh reports only the region
-// that changed since the last one.
+// drawn on since the last one. The image covers only the drawing area the layout names (the disc
+// and the markers around it); the rest of the window keeps the colour of the last clear.
 #include <QImage>
 #include <QPainter>
 #include <QRect>
 #include <QRegion>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "core/Interfaces.h"
@@ -19,15 +21,27 @@ class ImageSurface final : public Surface {
   ImageSurface();
   ~ImageSurface() override;
 
-  // Sets the size in device-independent pixels, the device pixel ratio and the logical DPI.
+  // Sets the window size in device-independent pixels, the device pixel ratio and the logical DPI.
   // The old pixels are kept where they still fit.
   void resize(QSize logicalSize, qreal devicePixelRatio, qreal logicalDpi);
-  // Called by Refresh with the changed region, in device-independent pixels.
+  // Called by Refresh with the changed region, in device-independent pixels of the window.
   void setRepaintHandler(std::function<void(const QRegion&)> handler) { repaint_ = std::move(handler); }
 
+  // The pixels of the drawing area; area() says where they lie in the window.
   const QImage& image();
+  // Where the image lies in the window, in device-independent pixels.
+  QRect area() const { return area_; }
+  QSize windowSize() const { return window_; }
+  // What the window shows outside the drawing area.
+  QColor outsideColor() const { return outside_; }
+  // The colour shown at a point of the window given in twips.
+  QColor colorAt(float xTwips, float yTwips);
   qreal pixelsPerTwip() const { return scale_; }
 
+  void setDrawingArea(float x, float y, float width, float height) override;
+  void clipTo(float x, float y, float width, float height) override;
+  void unclip() override;
+  float pixelTwips() const override { return static_cast<float>(1 / (scale_ * dpr_)); }
   void Cls() override;
   void Line(float x, float y, float dx, float dy) override;
   void Circle(float x, float y, float r) override;
@@ -37,37 +51,50 @@ class ImageSurface final : public Surface {
  private:
   QPainter& painter();
   void endPainting();
-  QPen pen() const;
-  QRect touch(const QRectF& logicalRect);
+  void setPen();
+  void placeImage(const QRect& area);
+  QRect touch(const QRectF& twipRect) const;
   void addDirty(const QRect& rect);
-
-  // One drawing operation as it was asked for, and the pixels it may touch.
-  struct Op {
-    int kind = 0;
-    float a = 0, b = 0, c = 0, d = 0;
-    Color fore = 0, fill = 0;
-    int fillStyle = 0, width = 0, style = 0;
-    std::string text;
-    QRect touched;
-    bool sameDrawing(const Op& o) const {
-      return kind == o.kind && a == o.a && b == o.b && c == o.c && d == o.d && fore == o.fore && fill == o.fill &&
-             fillStyle == o.fillStyle && width == o.width && style == o.style && text == o.text;
-    }
-  };
-  void record(int kind, float a, float b, float c, float d, const QRect& touched, const std::string& text = {});
+  bool watchLine(QPointF from, QPointF to);
+  // Keeps the pixels a small drawing may change, so that Refresh can report only those it did.
+  // False when the drawing is too large to watch; it is then repainted whole.
+  bool watchRect(const QRect& windowPixels);
+  void watchRow(int y, int left, int right);
+  void forgetWatched();
+  // Whether a rectangle lies within what this cycle repaints whole already.
+  bool repaintsAnyway(const QRect& rect) const;
+  QRegion changedRegion();
 
   QImage image_;
-  // The operations since the last Refresh and those of the one before. Opaque drawing repeated
-  // operation for operation leaves the same pixels, so only operations that differ from their
-  // counterpart last time need repainting; a whole display redrawn unchanged repaints nothing.
-  std::vector<Op> current_;
-  std::vector<Op> previous_;
-  bool repaintAll_ = true;
+  QSize window_{1, 1};
+  qreal dpr_ = 1.0;
+  qreal dpi_ = 96.0;
+  QRect area_{0, 0, 1, 1};
+  // The drawing area asked for, in twips; none means the whole window.
+  std::optional<QRectF> wantedArea_;
+  QColor outside_;
   std::unique_ptr<QPainter> painter_;
+  std::optional<QRectF> clip_;  // twips
+  QRect clipPixels_;            // the clip in image pixels, a pixel to spare
+  // The pen last handed to the painter, so an unchanged one is not set again.
+  struct PenKey {
+    Color color = -1;
+    int width = 0;
+    int style = 0;
+    bool operator==(const PenKey&) const = default;
+  } pen_;
   qreal scale_ = 96.0 / 1440.0;  // device-independent pixels per twip
-  // A few rectangles: what is drawn close together merges into one, while a long cursor line and a
-  // marker across the disc stay apart. Kept short so that each cycle stays cheap.
+  // A few rectangles: what is drawn close together merges into one, while a marker and a vector
+  // across the disc stay apart.
   std::vector<QRect> dirty_;
+  // Rows of image pixels as they were before this cycle's small drawings touched them.
+  struct Row {
+    int y, left, right;
+    std::size_t at;
+  };
+  std::vector<Row> watched_;
+  std::vector<QRgb> before_;
+  std::vector<QRect> watchedAreas_;  // window pixels kept whole
   std::function<void(const QRegion&)> repaint_;
 };
 

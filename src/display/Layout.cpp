@@ -1,6 +1,5 @@
 #include "display/Layout.h"
 
-
 namespace sorvant {
 namespace {
 
@@ -29,6 +28,9 @@ void Form_Resize(System& sys) {
   // draws a harmless line from the centre to the right.
   st.CURSX = st.AZRADIUS;
   st.CURSY = 0;
+  // Everything is drawn within the markers' ring around the disc (plus room for the pen).
+  const Single reach = st.AZRADIUS + 250 + 75 + 150;
+  sys.surface.setDrawingArea(st.CENTERX - reach, st.CENTERY - reach, 2 * reach, 2 * reach);
 
   const Single width = host.Width();
   const Single height = host.Height();

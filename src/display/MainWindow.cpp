@@ -162,10 +162,21 @@ void MainWindow::paintEvent(QPaintEvent* event) {
     p.fillRect(event->rect(), palette().window());
     return;
   }
+  // The surface keeps pixels only for its drawing area; around it the window shows the colour of
+  // the last clear.
   const QImage& image = surface_->image();
+  const QRect area = surface_->area();
   const qreal dpr = image.devicePixelRatio();
-  for (const QRect& r : event->region())
-    p.drawImage(r, image, QRectF(r.x() * dpr, r.y() * dpr, r.width() * dpr, r.height() * dpr));
+  for (const QRect& r : event->region()) {
+    const QRect inside = r & area;
+    if (inside.isEmpty()) {
+      p.fillRect(r, surface_->outsideColor());
+      continue;
+    }
+    for (const QRect& around : QRegion(r).subtracted(inside)) p.fillRect(around, surface_->outsideColor());
+    const QRect source = inside.translated(-area.topLeft());
+    p.drawImage(inside, image, QRectF(source.x() * dpr, source.y() * dpr, source.width() * dpr, source.height() * dpr));
+  }
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "display/Azimuth.h"
 
@@ -14,6 +16,78 @@ constexpr int kMostRings = 3276;
 // Turns the display by the variation while VAR is on; every rotation of the display does the same.
 Integer withVariation(const System& sys, int degrees) {
   return static_cast<Integer>(sys.varOn() ? degrees - sys.st.HEADING_CORRECTION : degrees);
+}
+
+// Whether the line from the centre with offset (dx, dy) passes through the rectangle.
+bool crosses(float cx, float cy, float dx, float dy, float left, float top, float right, float bottom) {
+  // Clip the segment's parameter range against each slab of the rectangle.
+  float t0 = 0, t1 = 1;
+  const auto slab = [&](float start, float delta, float low, float high) {
+    if (delta == 0) return start >= low && start <= high;
+    float a = (low - start) / delta;
+    float b = (high - start) / delta;
+    if (a > b) std::swap(a, b);
+    t0 = std::max(t0, a);
+    t1 = std::min(t1, b);
+    return t0 <= t1;
+  };
+  return slab(cx, dx, left, right) && slab(cy, dy, top, bottom);
+}
+
+// A cycle that draws every vector first erases the cursor line and draws it again, so along that
+// line only the vectors of this cycle show. Drawing just the changed vectors leaves the pixels of
+// their old lengths where those ran along the cursor line: put back there what the full drawing
+// leaves, piece by piece, drawing clipped the erased line, the dotted line and the vectors that
+// cross the piece. The few pixels next to the centre, which every vector crosses, are left alone.
+void uncoverCursorLine(System& sys, const std::vector<std::pair<float, float>>& replaced) {
+  DisplayState& st = sys.st;
+  Surface& s = sys.surface;
+  const float length = std::hypot(st.CURSX, st.CURSY);
+  if (length <= 0) return;
+  const float pixel = s.pixelTwips();
+  const float near = 2.5f * pixel;  // lines closer than this may share pixels
+  const float ux = st.CURSX / length;
+  const float uy = -st.CURSY / length;
+
+  // How far out along the cursor line a replaced vector may have left pixels.
+  float reach = 0;
+  for (const auto& [dx, dy] : replaced) {
+    const float l = std::hypot(dx, dy);
+    if (l <= 0) continue;
+    const float along = (dx * ux + dy * uy) / l;
+    if (along <= 0) continue;  // pointing away: it meets the cursor line only at the centre
+    const float across = std::abs(dx * uy - dy * ux) / l;
+    const float t = across > 0 ? std::min(l, near / across) : l;
+    reach = std::max(reach, t * along + near);
+  }
+  reach = std::min(reach, length + near);
+
+  const float start = 6 * pixel;
+  const float tile = 24 * pixel;
+  for (float a = start; a < reach; a += tile) {
+    const float b = std::min(a + tile, reach);
+    const float left = st.CENTERX + std::min(ux * a, ux * b) - near;
+    const float right = st.CENTERX + std::max(ux * a, ux * b) + near;
+    const float top = st.CENTERY + std::min(uy * a, uy * b) - near;
+    const float bottom = st.CENTERY + std::max(uy * a, uy * b) + near;
+    s.clipTo(left, top, right - left, bottom - top);
+    s.foreColor = st.drawn.lineEraseColor;
+    s.Line(st.CENTERX, st.CENTERY, st.CURSX, -st.CURSY);
+    s.foreColor = st.drawn.cursorColor;
+    s.drawStyle = 2;
+    s.Line(st.CENTERX, st.CENTERY, st.CURSX, -st.CURSY);
+    s.drawStyle = 0;
+    s.foreColor = st.drawn.vectorsColor;
+    // Every vector that may set a pixel inside the clip, with a pixel to spare.
+    const float m = 2 * pixel;
+    for (int i = 1; i <= 360; ++i) {
+      const float dx = st.drawn.dx[i];
+      const float dy = -st.drawn.dy[i];
+      if (crosses(st.CENTERX, st.CENTERY, dx, dy, left - m, top - m, right + m, bottom + m))
+        s.Line(st.CENTERX, st.CENTERY, dx, dy);
+    }
+    s.unclip();
+  }
 }
 
 }  // namespace
@@ -54,56 +128,123 @@ void RANGE_RINGS(System& sys) {
 
 void CURSOR(System& sys) {
   DisplayState& st = sys.st;
+  DrawnOverlays& drawn = st.drawn;
   Surface& s = sys.surface;
-
-  s.foreColor = sys.color(AzimuthBackground);
-  s.Line(st.CENTERX, st.CENTERY, st.CURSX, -st.CURSY);
-  // The marker lies outside the disc, on the window background.
-  s.foreColor = sys.color(DisplayBackground);
-  s.Circle(st.CIRX, st.CIRY, 50);
 
   const Integer degrees = withVariation(sys, static_cast<Integer>(90 - st.CURSOR_BEARING + st.HEADING));
   const double angle = degrees * kRadiansPerDegree;
   const double c = std::cos(angle);
   const double n = std::sin(angle);
-  st.CURSX = static_cast<Single>(st.AZRADIUS * c);
-  st.CURSY = static_cast<Single>(st.AZRADIUS * n);
+  const Single cursX = static_cast<Single>(st.AZRADIUS * c);
+  const Single cursY = static_cast<Single>(st.AZRADIUS * n);
   const Single reach = st.AZRADIUS + 250;
-  st.CIRX = static_cast<Single>(reach * c + st.CENTERX);
-  st.CIRY = static_cast<Single>(st.CENTERY - reach * n);
+  const Single cirX = static_cast<Single>(reach * c + st.CENTERX);
+  const Single cirY = static_cast<Single>(st.CENTERY - reach * n);
+  const Color lineErase = sys.color(AzimuthBackground);
+  const Color markerErase = sys.color(DisplayBackground);
+  const Color cursor = sys.color(CursorColor);
 
-  s.foreColor = sys.color(CursorColor);
-  s.drawStyle = 2;
-  s.Line(st.CENTERX, st.CENTERY, st.CURSX, -st.CURSY);
-  s.drawStyle = 0;
-  s.Circle(st.CIRX, st.CIRY, 50);
+  // Erasing and drawing a cursor that has not moved leaves exactly the pixels it found, once the
+  // vectors are back over it; only a moved or recoloured cursor, or one over a fresh disc, is drawn.
+  const bool unchanged = drawn.cursorValid && !st.NEWCURSOR && cursX == st.CURSX && cursY == st.CURSY &&
+                         cirX == st.CIRX && cirY == st.CIRY && lineErase == drawn.lineEraseColor &&
+                         markerErase == drawn.markerEraseColor && cursor == drawn.cursorColor;
+  if (unchanged) {
+    // The last-bearing marker may have been drawn across the cursor marker: the cursor marker is
+    // drawn after it in every cycle, so it comes back on top.
+    if (drawn.cursorMarkerOverdrawn) {
+      s.foreColor = markerErase;
+      s.Circle(st.CIRX, st.CIRY, 50);
+      s.foreColor = cursor;
+      s.Circle(st.CIRX, st.CIRY, 50);
+    }
+  } else {
+    s.foreColor = lineErase;
+    s.Line(st.CENTERX, st.CENTERY, st.CURSX, -st.CURSY);
+    // The marker lies outside the disc, on the window background.
+    s.foreColor = markerErase;
+    s.Circle(st.CIRX, st.CIRY, 50);
+
+    st.CURSX = cursX;
+    st.CURSY = cursY;
+    st.CIRX = cirX;
+    st.CIRY = cirY;
+
+    s.foreColor = cursor;
+    s.drawStyle = 2;
+    s.Line(st.CENTERX, st.CENTERY, st.CURSX, -st.CURSY);
+    s.drawStyle = 0;
+    s.Circle(st.CIRX, st.CIRY, 50);
+
+    // The erased line took vector pixels with it: every vector is drawn again over the new cursor.
+    drawn.vectorsValid = false;
+    drawn.cursorValid = true;
+    drawn.lineEraseColor = lineErase;
+    drawn.markerEraseColor = markerErase;
+    drawn.cursorColor = cursor;
+    st.NEWCURSOR = false;
+  }
+  drawn.cursorMarkerOverdrawn = false;
 
   sys.main.Label_CURSOR.caption = "CURSOR " + threeDigits(st.CURSOR_BEARING) + " TRU";
 }
 
 void VECTOR(System& sys) {
   DisplayState& st = sys.st;
+  DrawnOverlays& drawn = st.drawn;
   Surface& s = sys.surface;
 
   st.VECTOR_HEADING = withVariation(sys, st.HEADING + 90);
+  if (!drawn.unitValid || drawn.unitHeading != st.VECTOR_HEADING) {
+    for (int i = 1; i <= 360; ++i) {
+      const double t = static_cast<Integer>(st.VECTOR_HEADING - i) * kRadiansPerDegree;
+      drawn.unitCos[i] = static_cast<Single>(std::cos(t));
+      drawn.unitSin[i] = static_cast<Single>(std::sin(t));
+    }
+    drawn.unitHeading = st.VECTOR_HEADING;
+    drawn.unitValid = true;
+  }
+
   const Single rings = static_cast<Single>(drawnRingCount(sys));
+  // A sum of 10 per ring reaches the rim. Past the largest ring count, or before a requested
+  // redraw has caught up with a grown maximum, the largest sum reaches the rim instead, so no
+  // vector ever leaves the disc.
+  Single largest = 0;
+  for (int i = 1; i <= 360; ++i) largest = std::max(largest, st.SECTOR_SUM[i]);
+  const bool overRange = largest > 10.0f * rings;
+
+  const Color colour = sys.color(Vectors);
+  s.foreColor = colour;
+  const bool all = !drawn.vectorsValid || drawn.vectorsColor != colour;
+  std::vector<std::pair<float, float>> replaced;
   for (int i = 1; i <= 360; ++i) {
-    const double t = static_cast<Integer>(st.VECTOR_HEADING - i) * kRadiansPerDegree;
     // Single after every operation, left to right, each component truncated on its own: the
     // lengths then match the ring spacing exactly, a sum of 10 per ring reaching ring by ring.
-    const auto component = [&](double unit) {
-      Single v = static_cast<Single>(unit);
-      v = v / 10.0f;
-      v = v / rings;
+    const auto component = [&](Single unit) {
+      Single v = unit;
+      if (overRange) {
+        v = v / largest;
+      } else {
+        v = v / 10.0f;
+        v = v / rings;
+      }
       v = v * st.AZRADIUS;
       v = v * st.SECTOR_SUM[i];
       return std::trunc(v);
     };
-    const Single dx = component(std::cos(t));
-    const Single dy = component(std::sin(t));
-    s.foreColor = sys.color(Vectors);
+    const Single dx = component(drawn.unitCos[i]);
+    const Single dy = component(drawn.unitSin[i]);
+    // A line drawn again unchanged over itself changes no pixel: only new lengths are drawn.
+    if (!all && dx == drawn.dx[i] && dy == drawn.dy[i]) continue;
     s.Line(st.CENTERX, st.CENTERY, dx, -dy);
+    if (!all) replaced.emplace_back(drawn.dx[i], -drawn.dy[i]);
+    drawn.dx[i] = dx;
+    drawn.dy[i] = dy;
   }
+  drawn.vectorsValid = true;
+  drawn.vectorsColor = colour;
+  if (!replaced.empty() && drawn.cursorValid) uncoverCursorLine(sys, replaced);
+  s.foreColor = colour;
 }
 
 }  // namespace sorvant

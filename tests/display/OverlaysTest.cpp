@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "DisplayTestSupport.h"
 #include "display/Overlays.h"
 
@@ -76,6 +79,19 @@ TEST(RangeRings, ARecalledCountOfZeroIsDrawnAsOneAndHugeSumsKeepTheLabelIn16Bits
   EXPECT_NEAR(east.dx, d.st().AZRADIUS, 1.0);
 
   EXPECT_EQ(ringsFor(d, 1e6f).label, "RANGE  32760 BRGS");
+
+  // Past the largest ring count the largest sum reaches the rim and nothing goes beyond it.
+  d.st().SECTOR_SUM[90] = 1e6f;
+  d.st().SECTOR_SUM[180] = 5e5f;
+  d.ts.surface.clear();
+  VECTOR(d.ts.sys);
+  const auto lines = d.linesIn(d.ts.sys.color(Vectors));
+  ASSERT_EQ(lines.size(), 360u);  // the rings were just redrawn, so every vector is drawn
+  float longest = 0;
+  for (const DrawOp& op : lines) longest = std::max(longest, std::hypot(op.dx, op.dy));
+  EXPECT_LE(longest, d.st().AZRADIUS);
+  EXPECT_NEAR(longest, d.st().AZRADIUS, 1.0);
+  EXPECT_NEAR(lines[179].dy, d.st().AZRADIUS / 2, 1.0);  // south, half the largest sum
 }
 
 TEST(Vector, ASumOfTenPerRingReachesTheEdgeAndComponentsTruncateTowardZero) {

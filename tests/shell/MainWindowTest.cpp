@@ -43,7 +43,10 @@ TEST(MainWindow, ResizeLaysOutTheDisplayFromTheClientSize) {
   EXPECT_FLOAT_EQ(st.AZRADIUS, 1080 * 15 * 0.4f);
   EXPECT_FLOAT_EQ(st.CENTERX, 1920 * 15 / 2.0f);
   EXPECT_FLOAT_EQ(st.CENTERY, 1080 * 15 / 2.0f + 250);
-  EXPECT_EQ(f.surface.image().size(), QSize(1920, 1080));
+  EXPECT_EQ(f.surface.windowSize(), QSize(1920, 1080));
+  // Pixels are kept for the disc and its markers alone, not for the whole window.
+  EXPECT_TRUE(f.surface.area().contains(QRect(960 - 454, 557 - 454, 908, 908)));
+  EXPECT_LT(f.surface.image().width(), 1000);
 }
 
 TEST(MainWindow, ImageSurfaceShowsTheDiscAndAVectorTowardsItsBearing) {
@@ -71,12 +74,12 @@ TEST(MainWindow, RefreshRepaintsOnlyTheRegionThatChanged) {
   QRegion repainted;
   f.surface.setRepaintHandler([&](const QRegion& r) { repainted = r; });
   f.surface.foreColor = rgb(255, 0, 0);
-  f.surface.Line(1500, 1500, 150, 0);
-  f.surface.Circle(15000, 9000, 75);
+  f.surface.Line(9000, 4500, 150, 0);
+  f.surface.Circle(12000, 8000, 75);
   f.surface.Refresh();
-  EXPECT_TRUE(repainted.contains(QPoint(105, 100)));
-  EXPECT_TRUE(repainted.contains(QPoint(1000, 600)));
-  EXPECT_FALSE(repainted.contains(QPoint(500, 300)));  // nothing drawn between the two
+  EXPECT_TRUE(repainted.contains(QPoint(605, 300)));
+  EXPECT_TRUE(repainted.contains(QPoint(800, 528)));
+  EXPECT_FALSE(repainted.contains(QPoint(700, 420)));  // nothing drawn between the two
   EXPECT_LT(repainted.boundingRect().height() * repainted.boundingRect().width() / 10, 1000 * 600 / 10);
   repainted = QRegion();
   f.surface.Refresh();  // nothing new: no repaint at all

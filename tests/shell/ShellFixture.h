@@ -39,11 +39,7 @@ struct ShellFixture {
     return qobject_cast<W*>(window.widgetFor(c));
   }
   // The colour of a pixel of the drawing surface at a point in twips.
-  QColor pixelAt(float xTwips, float yTwips) {
-    const QImage& image = surface.image();
-    const qreal scale = surface.pixelsPerTwip() * image.devicePixelRatio();
-    return image.pixelColor(qRound(xTwips * scale), qRound(yTwips * scale));
-  }
+  QColor pixelAt(float xTwips, float yTwips) { return surface.colorAt(xTwips, yTwips); }
 
   FakeClock clock;
   FakePort port;

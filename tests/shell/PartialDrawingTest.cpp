@@ -1,0 +1,200 @@
+// The display draws only what changed since the last cycle. Its image must never differ from that of
+// a display that draws the cursor and all vectors in every cycle on a whole-window image, and what
+// changed must always be repainted.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "core/SeededRandom.h"
+#include "cycle/Cycle.h"
+#include "display/ImageSurface.h"
+#include "display/Layout.h"
+#include "input/KeyMap.h"
+#include "serial/Reception.h"
+#include "settings/StartUp.h"
+#include "support/Fakes.h"
+#include "support/TestSystem.h"
+
+namespace sorvant::test {
+namespace {
+
+// A whole-window image that ignores the drawing area it is offered.
+class WholeWindowSurface final : public Surface {
+ public:
+  ImageSurface image;
+  void Cls() override { pass().Cls(); }
+  void Line(float x, float y, float dx, float dy) override { pass().Line(x, y, dx, dy); }
+  void Circle(float x, float y, float r) override { pass().Circle(x, y, r); }
+  void Print(const std::string& text) override { pass().Print(text); }
+  void Refresh() override { pass().Refresh(); }
+
+ private:
+  ImageSurface& pass() {
+    image.foreColor = foreColor;
+    image.fillColor = fillColor;
+    image.fillStyle = fillStyle;
+    image.drawWidth = drawWidth;
+    image.drawStyle = drawStyle;
+    image.fontName = fontName;
+    image.fontSize = fontSize;
+    image.fontBold = fontBold;
+    image.currentX = currentX;
+    image.currentY = currentY;
+    image.backColor = backColor;
+    return image;
+  }
+};
+
+struct Display {
+  explicit Display(Surface& s) : surface(s), sys(Platform{&EXECUTIVE, clock, port, s, host, picker, random}) {
+    port.setReceiveHandler([this] { MSComm1_OnComm(sys); });
+    initialiseSystem(sys);
+    loadSystem(sys);
+  }
+  FakeClock clock;
+  FakePort port;
+  Surface& surface;
+  FakeWindowHost host;
+  FakePicker picker;
+  SeededRandom random;
+  System sys;
+};
+
+struct SideBySide {
+  SideBySide() {
+    TestSystem::isolateSettings();
+    partial = std::make_unique<Display>(partialImage);
+    full = std::make_unique<Display>(fullImage);
+    resize(1280, 800);
+  }
+  template <typename Step>
+  void both(Step step) {
+    // The full display forgets what it drew, so it draws the cursor and every vector again.
+    full->sys.st.drawn = {};
+    // Now and then: every pixel the step changes must lie in the region it asks to repaint.
+    const bool watch = ++steps % 7 == 0;
+    QImage before;
+    QRegion repainted;
+    if (watch) {
+      before = partialImage.image().copy();
+      partialImage.setRepaintHandler([&](const QRegion& r) { repainted += r; });
+    }
+    const QRect area = partialImage.area();
+    step(*partial);
+    if (watch) {
+      partialImage.setRepaintHandler(nullptr);
+      const QImage& after = partialImage.image();
+      if (after.size() == before.size() && partialImage.area() == area)
+        for (int y = 0; y < after.height(); ++y) {
+          const auto* now = reinterpret_cast<const QRgb*>(after.constScanLine(y));
+          const auto* was = reinterpret_cast<const QRgb*>(before.constScanLine(y));
+          for (int x = 0; x < after.width(); ++x)
+            if (now[x] != was[x] && !repainted.contains(QPoint(x, y) + area.topLeft())) ++notRepainted;
+        }
+    }
+    step(*full);
+  }
+  void resize(int width, int height) {
+    both([&](Display& d) {
+      d.host.scaleWidth = width * 15.0f;
+      d.host.scaleHeight = height * 15.0f;
+      if (&d == partial.get())
+        partialImage.resize(QSize(width, height), 1.0, 96.0);
+      else
+        fullImage.image.resize(QSize(width, height), 1.0, 96.0);
+      Form_Resize(d.sys);
+    });
+  }
+  void ticks(int n) {
+    for (int i = 0; i < n; ++i)
+      both([](Display& d) {
+        d.clock.advance(0.05);
+        Timer1_Timer(d.sys);
+      });
+  }
+  void key(int code, int shift = 0) {
+    both([&](Display& d) {
+      Form_KeyDown(d.sys, code, shift);
+      Form_KeyUp(d.sys, code, shift);
+    });
+  }
+  // Pixels of the window on which the two displays differ.
+  int differingPixels() {
+    const QImage& whole = fullImage.image.image();
+    const QImage& part = partialImage.image();
+    const QRect area = partialImage.area();
+    const QRgb outside = partialImage.outsideColor().rgb();
+    int differ = 0;
+    for (int y = 0; y < whole.height(); ++y) {
+      const auto* w = reinterpret_cast<const QRgb*>(whole.constScanLine(y));
+      const bool rowInside = y >= area.top() && y <= area.bottom();
+      const auto* p = rowInside ? reinterpret_cast<const QRgb*>(part.constScanLine(y - area.top())) : nullptr;
+      for (int x = 0; x < whole.width(); ++x) {
+        const bool inside = rowInside && x >= area.left() && x <= area.right();
+        if (w[x] != (inside ? p[x - area.left()] : outside)) ++differ;
+      }
+    }
+    return differ;
+  }
+
+  ImageSurface partialImage;
+  WholeWindowSurface fullImage;
+  int steps = 0;
+  int notRepainted = 0;
+  std::unique_ptr<Display> partial;
+  std::unique_ptr<Display> full;
+};
+
+TEST(PartialDrawing, LeavesTheSamePixelsAsDrawingEverythingInEveryCycle) {
+  SideBySide d;
+  const auto check = [&](const char* after) { ASSERT_EQ(d.differingPixels(), 0) << "after " << after; };
+
+  d.ticks(600);  // the test source, the scale growing ring by ring
+  check("test source");
+  d.key(KeyPad8);  // cursor steps, onto the signal and past it
+  d.ticks(100);
+  d.key(KeyPad8, ShiftMask);
+  d.ticks(100);
+  check("cursor steps");
+  d.key(KeyPad6, ShiftMask);  // manual heading steps turn the whole display
+  d.ticks(100);
+  d.key(KeyV);
+  d.ticks(100);
+  check("heading and VAR");
+  d.key(KeyS);
+  d.ticks(200);
+  d.key(KeyR);
+  d.ticks(200);
+  check("sector and reduce");
+  d.key(Key1);
+  d.key(Key6);  // save into memory 1
+  d.key(KeyC);
+  d.ticks(300);
+  check("clear");
+  d.key(Key7);  // recall memory 1
+  d.ticks(100);
+  check("recall");
+  d.key(KeyD);  // decay shrinks every vector now and then
+  d.ticks(600);
+  d.key(KeyD);
+  check("decay");
+  d.resize(1000, 700);
+  d.ticks(300);
+  check("resize");
+
+  // The receiver: bearings from the line between the ticks, as fast as the gate lets them in.
+  d.key(KeyT);
+  for (int i = 0; i < 1500; ++i) {
+    const int bearing = (i * 7 % 40 + 300 + i / 50) % 360;
+    d.both([&](Display& x) {
+      x.port.feed("%" + std::string(bearing < 10 ? "00" : bearing < 100 ? "0" : "") + std::to_string(bearing));
+    });
+    d.ticks(1);
+    if (i % 300 == 299) check("serial bearings");
+    if (i == 700) d.key(KeyPad2, ShiftMask);  // the cursor onto the bearings
+  }
+  EXPECT_EQ(d.notRepainted, 0);
+}
+
+}  // namespace
+}  // namespace sorvant::test
