@@ -99,7 +99,13 @@ struct CycleWatch {
   static void run(System& s) { instance().cycle(s); }
 
   void cycle(System& s) {
-    const nmea::CourseReading reading = nmea::readCourse(s.st.GPS_BUFFER);
+    // Whole sentences that are refused are passed over; the first one accepted after them decides.
+    std::string pending = s.st.GPS_BUFFER;
+    nmea::CourseReading reading = nmea::readCourse(pending);
+    while (reading.outcome == nmea::CourseReading::Outcome::Refused && reading.length > 0) {
+      pending.erase(reading.start, reading.length);
+      reading = nmea::readCourse(pending);
+    }
     const Integer headingBefore = s.st.HEADING;
     const Integer countBefore = s.st.INCOUNT;
     const bool gps = !s.headingManual();
