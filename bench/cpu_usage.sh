@@ -23,16 +23,7 @@ for f in "$program" "$floor" ${before:+"$before"}; do
 done
 
 # What the measurement needs: a virtual X server, a small window manager, a pseudo-terminal pair.
-need=()
-command -v Xvfb >/dev/null || need+=(xvfb)
-command -v openbox >/dev/null || need+=(openbox)
-command -v socat >/dev/null || need+=(socat)
-command -v xdotool >/dev/null || need+=(xdotool)
-if ((${#need[@]})); then
-  sudo=""
-  ((EUID == 0)) || sudo=sudo
-  $sudo apt-get install -y --no-install-recommends "${need[@]}"
-fi
+"$(dirname "$0")/../tools/install-deps.sh" bench
 
 ticks=$(getconf CLK_TCK)
 work=$(mktemp -d)

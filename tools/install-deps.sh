@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages one purpose needs, when any is missing.
-# Usage: tools/install-deps.sh [display|test|package ...]   (no purpose: all of them)
+# Usage: tools/install-deps.sh [display|test|package|bench|windows ...]   (no purpose: the first three)
 #   display  build and run the program
 #   test     build everything with the tests and benchmarks, fuzz, run the test suite
 #   package  build the Debian package without the test stack, check it, try it under Xvfb
+#   bench    measure the display's CPU use under Xvfb with a window manager (bench/cpu_usage.sh)
+#   windows  cross-build the core and its tests for Windows and run them under Wine (tools/windows-check.sh)
 set -euo pipefail
 
 build=(cmake g++ make qt6-base-dev qt6-serialport-dev libgl-dev libxkbcommon-dev)
@@ -11,6 +13,8 @@ display=("${build[@]}" qt6-qpa-plugins fonts-liberation)
 test=("${display[@]}" libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev socat xvfb xauth
       xdotool desktop-file-utils appstream man-db)
 package=("${build[@]}" fonts-liberation dpkg-dev file lintian desktop-file-utils appstream man-db xvfb xauth)
+bench=(xvfb openbox socat xdotool)
+windows=(cmake make g++-mingw-w64-x86-64-posix wine wine64 googletest)
 
 purposes=("$@")
 if [ ${#purposes[@]} -eq 0 ]; then purposes=(display test package); fi
@@ -20,7 +24,9 @@ for purpose in "${purposes[@]}"; do
     display) wanted+=("${display[@]}") ;;
     test) wanted+=("${test[@]}") ;;
     package) wanted+=("${package[@]}") ;;
-    *) echo "usage: $0 [display|test|package ...]" >&2; exit 2 ;;
+    bench) wanted+=("${bench[@]}") ;;
+    windows) wanted+=("${windows[@]}") ;;
+    *) echo "usage: $0 [display|test|package|bench|windows ...]" >&2; exit 2 ;;
   esac
 done
 
@@ -47,4 +53,4 @@ fi
 echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 "${as_root[@]}" apt-get update -qq
-"${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+"${as_root[@]}" apt-get install -y -qq -o DPkg::Lock::Timeout=600 --no-install-recommends "${missing[@]}"

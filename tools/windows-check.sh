@@ -9,19 +9,7 @@ root=$PWD
 build=$root/build-windows
 toolchain=$root/cmake/mingw-w64-x86_64.cmake
 
-packages=(cmake make g++-mingw-w64-x86-64-posix wine wine64 googletest)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  as_root=()
-  if [ "$(id -u)" -ne 0 ]; then as_root=(sudo); fi
-  export DEBIAN_FRONTEND=noninteractive
-  "${as_root[@]}" apt-get update -qq
-  "${as_root[@]}" apt-get install -y -qq -o DPkg::Lock::Timeout=600 --no-install-recommends "${missing[@]}" >/dev/null
-fi
+tools/install-deps.sh windows
 
 gtest=$build/googletest
 if [ ! -f "$gtest/install/lib/cmake/GTest/GTestConfig.cmake" ]; then
