@@ -24,6 +24,7 @@
 #include "serial/Reception.h"
 #include "settings/StartUp.h"
 #include "support/Fakes.h"
+#include "support/TestSystem.h"
 
 namespace {
 
@@ -173,9 +174,8 @@ int main(int argc, char** argv) {
   }
   std::printf("window %dx%d\n", gWidth, gHeight);
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  // Never read or write the operator's own settings file.
-  char folder[] = "/tmp/sorvant-bench-XXXXXX";
-  if (mkdtemp(folder) != nullptr) setenv("XDG_CONFIG_HOME", folder, 1);
+  // Never read or write the operator's own settings file: a folder of this process, removed at exit.
+  test::TestSystem::isolateSettings();
   QGuiApplication app(argc, argv);  // fonts for the compass letters
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();

@@ -5,51 +5,24 @@
 
 #include <QApplication>
 #include <cstdlib>
-#include <memory>
 
-#include "core/SeededRandom.h"
 #include "cycle/Cycle.h"
-#include "display/ImageSurface.h"
-#include "display/MainWindow.h"
-#include "options/OptionsDialog.h"
-#include "serial/Reception.h"
-#include "settings/StartUp.h"
-#include "support/Fakes.h"
+#include "shell/ShellFixture.h"
 
 namespace {
 
 using namespace sorvant;
 
-struct Shell {
-  explicit Shell(QSize size) : sys(Platform{&EXECUTIVE, clock, port, surface, window, picker, random}) {
-    initialiseSystem(sys);
-    loadSystem(sys);
-    window.attach(sys, surface);
-    options = std::make_unique<OptionsDialog>(sys, window);
-    window.setOptionsWindow(options.get(), options.get());
-    window.resize(size);
-    window.show();
-    QApplication::processEvents();
+// The real main window of the shell tests (settings in a folder of this process, removed at exit).
+struct Shell : test::ShellFixture {
+  explicit Shell(QSize size) : ShellFixture(size) {
     // Let the histogram fill for a minute first, as an operator would see it.
     for (int i = 0; i < 1200; ++i) tick();
-  }
-  ~Shell() {
-    window.close();
-    options.reset();
   }
   void tick() {
     clock.advance(0.05);
     window.runEvent([this] { Timer1_Timer(sys); });
   }
-
-  test::FakeClock clock;
-  test::FakePort port;
-  ImageSurface surface;
-  MainWindow window;
-  test::FakePicker picker;
-  SeededRandom random;
-  System sys;
-  std::unique_ptr<OptionsDialog> options;
 };
 
 // The whole event: cycle, then the widgets of both windows brought up to date.
@@ -93,9 +66,6 @@ BENCHMARK(BM_WidgetSync)
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  // Never read or write the operator's own settings file.
-  char folder[] = "/tmp/sorvant-bench-XXXXXX";
-  if (mkdtemp(folder) != nullptr) setenv("XDG_CONFIG_HOME", folder, 1);
   QApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
