@@ -1,8 +1,7 @@
 # Installation and the Debian package (cpack in a build folder; tools/package.sh builds and checks it).
 include(GNUInstallDirs)
 
-# The installed program finds Qt where the system keeps it; no run path of its own.
-set_target_properties(sorvant PROPERTIES INSTALL_RPATH "")
+# The installed program finds Qt where the system keeps it; CMake strips the build run path on install.
 install(TARGETS sorvant RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 if(NOT UNIX OR APPLE)
