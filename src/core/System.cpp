@@ -28,11 +28,12 @@ double System::readClock() {
   return now;
 }
 
-void stampAcquisitionTime(System& sys) {
-  const double clock = sys.readClock();
+void stampAcquisitionTime(System& sys, double clock) {
   sys.st.DF_TIME = clockSeconds(clock);
   sys.st.dfClock = clock;
 }
+
+void stampAcquisitionTime(System& sys) { stampAcquisitionTime(sys, sys.readClock()); }
 
 void clearSurface(System& sys) {
   sys.surface.backColor = sys.main.backColor;

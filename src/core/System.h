@@ -69,5 +69,7 @@ struct System {
 void clearSurface(System& sys);
 // Restarts the measuring of acquisition time from now (DF_TIME and its unrounded reading).
 void stampAcquisitionTime(System& sys);
+// The same from a clock reading already taken (readClock).
+void stampAcquisitionTime(System& sys, double clock);
 
 }  // namespace sorvant

@@ -31,9 +31,8 @@ void EXECUTIVE(System& sys) {
   RANGE_RINGS(sys);
   CURSOR(sys);
   if (st.NEWVECTOR) VECTOR(sys);
-  // The text changes once a second; the caption is left alone in between.
-  std::string time = "TIME : " + sys.clock.timeOfDayText();
-  if (sys.main.Label_TIME.caption != time) sys.main.Label_TIME.caption = std::move(time);
+  // The clock works the text out once a second; the window passes on an unchanged caption.
+  sys.main.Label_TIME.caption = "TIME : " + sys.clock.timeOfDayText();
   sys.surface.Refresh();
   sys.main.Timer1.enabled = true;
 }
@@ -50,8 +49,7 @@ void TIMERS(System& sys) {
     if (st.ACQTIME != static_cast<Single>(st.acquisitionSeconds)) st.acquisitionSeconds = st.ACQTIME;
     // A clock set back (winter time) is no acquisition time, and takes none away.
     if (clock > st.dfClock) st.acquisitionSeconds += clock - st.dfClock;
-    st.DF_TIME = clockSeconds(clock);
-    st.dfClock = clock;
+    stampAcquisitionTime(sys, clock);
     st.ACQTIME = static_cast<Single>(st.acquisitionSeconds);
     m.Label_TOTAL_TIME.caption = totalTimeCaption(st.ACQTIME);
   }

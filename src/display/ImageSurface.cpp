@@ -209,15 +209,17 @@ void ImageSurface::watchRow(int y, int left, int right) {
   std::memcpy(before_.data() + at, line + left, count * sizeof(QRgb));
 }
 
-bool ImageSurface::watchLine(QPointF from, QPointF to) {
+void ImageSurface::watchLine(QPointF from, QPointF to) {
   // Image pixels of the two ends; every pixel the pen sets lies within a pixel or two of the line.
   const qreal k = scale_ * dpr_;
   const QPointF origin = QPointF(area_.topLeft()) * dpr_;
   const QPointF a = from * k - origin;
   const QPointF b = to * k - origin;
   const qreal slack = drawWidth + 1;
-  const int top = static_cast<int>(std::floor(std::min(a.y(), b.y()) - slack));
-  const int bottom = static_cast<int>(std::ceil(std::max(a.y(), b.y()) + slack));
+  // Rows outside the clip are left alone by watchRow: they are not visited.
+  const QRect bounds = clip_ ? clipPixels_ & image_.rect() : image_.rect();
+  const int top = std::max(static_cast<int>(std::floor(std::min(a.y(), b.y()) - slack)), bounds.top());
+  const int bottom = std::min(static_cast<int>(std::ceil(std::max(a.y(), b.y()) + slack)), bounds.bottom());
   const qreal dy = b.y() - a.y();
   for (int y = top; y <= bottom; ++y) {
     qreal left = std::min(a.x(), b.x());
@@ -233,7 +235,6 @@ bool ImageSurface::watchLine(QPointF from, QPointF to) {
     }
     watchRow(y, static_cast<int>(std::floor(left - slack)), static_cast<int>(std::ceil(right + slack)));
   }
-  return true;
 }
 
 bool ImageSurface::watchRect(const QRect& px) {
@@ -336,7 +337,7 @@ void ImageSurface::Line(float x, float y, float dx, float dy) {
   const QPointF from(x, y);
   const QPointF to(x + dx, y + dy);
   const QRect touched = touch(QRectF(from, to).normalized());
-  if (!repaintsAnyway(touched) && !watchLine(from, to)) addDirty(touched);
+  if (!repaintsAnyway(touched)) watchLine(from, to);
   p.drawLine(from, to);
 }
 

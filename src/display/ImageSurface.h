@@ -36,7 +36,6 @@ class ImageSurface final : public Surface {
   QColor outsideColor() const { return outside_; }
   // The colour shown at a point of the window given in twips.
   QColor colorAt(float xTwips, float yTwips);
-  qreal pixelsPerTwip() const { return scale_; }
 
   void setDrawingArea(float x, float y, float width, float height) override;
   void clipTo(float x, float y, float width, float height) override;
@@ -55,7 +54,8 @@ class ImageSurface final : public Surface {
   void placeImage(const QRect& area);
   QRect touch(const QRectF& twipRect) const;
   void addDirty(const QRect& rect);
-  bool watchLine(QPointF from, QPointF to);
+  // Keeps the pixels a line may change, so that Refresh can report only those it did.
+  void watchLine(QPointF from, QPointF to);
   // Keeps the pixels a small drawing may change, so that Refresh can report only those it did.
   // False when the drawing is too large to watch; it is then repainted whole.
   bool watchRect(const QRect& windowPixels);

@@ -167,13 +167,11 @@ void MainWindow::paintEvent(QPaintEvent* event) {
   const QImage& image = surface_->image();
   const QRect area = surface_->area();
   const qreal dpr = image.devicePixelRatio();
+  const QColor outside = surface_->outsideColor();
   for (const QRect& r : event->region()) {
     const QRect inside = r & area;
-    if (inside.isEmpty()) {
-      p.fillRect(r, surface_->outsideColor());
-      continue;
-    }
-    for (const QRect& around : QRegion(r).subtracted(inside)) p.fillRect(around, surface_->outsideColor());
+    for (const QRect& around : QRegion(r).subtracted(inside)) p.fillRect(around, outside);
+    if (inside.isEmpty()) continue;
     const QRect source = inside.translated(-area.topLeft());
     p.drawImage(inside, image, QRectF(source.x() * dpr, source.y() * dpr, source.width() * dpr, source.height() * dpr));
   }

@@ -34,6 +34,20 @@ bool crosses(float cx, float cy, float dx, float dy, float left, float top, floa
   return slab(cx, dx, left, right) && slab(cy, dy, top, bottom);
 }
 
+// The line from the centre to the cursor, in the given colour and style; the style goes back to solid.
+void cursorLine(Surface& s, const DisplayState& st, Color colour, int style) {
+  s.foreColor = colour;
+  s.drawStyle = style;
+  s.Line(st.CENTERX, st.CENTERY, st.CURSX, -st.CURSY);
+  s.drawStyle = 0;
+}
+
+// The cursor's marker outside the disc, in the given colour.
+void cursorMarker(Surface& s, const DisplayState& st, Color colour) {
+  s.foreColor = colour;
+  s.Circle(st.CIRX, st.CIRY, 50);
+}
+
 // A cycle that draws every vector first erases the cursor line and draws it again, so along that
 // line only the vectors of this cycle show. Drawing just the changed vectors leaves the pixels of
 // their old lengths where those ran along the cursor line: put back there what the full drawing
@@ -71,12 +85,8 @@ void uncoverCursorLine(System& sys, const std::vector<std::pair<float, float>>& 
     const float top = st.CENTERY + std::min(uy * a, uy * b) - near;
     const float bottom = st.CENTERY + std::max(uy * a, uy * b) + near;
     s.clipTo(left, top, right - left, bottom - top);
-    s.foreColor = st.drawn.lineEraseColor;
-    s.Line(st.CENTERX, st.CENTERY, st.CURSX, -st.CURSY);
-    s.foreColor = st.drawn.cursorColor;
-    s.drawStyle = 2;
-    s.Line(st.CENTERX, st.CENTERY, st.CURSX, -st.CURSY);
-    s.drawStyle = 0;
+    cursorLine(s, st, st.drawn.lineEraseColor, 0);
+    cursorLine(s, st, st.drawn.cursorColor, 2);
     s.foreColor = st.drawn.vectorsColor;
     // Every vector that may set a pixel inside the clip, with a pixel to spare.
     const float m = 2 * pixel;
@@ -153,28 +163,21 @@ void CURSOR(System& sys) {
     // The last-bearing marker may have been drawn across the cursor marker: the cursor marker is
     // drawn after it in every cycle, so it comes back on top.
     if (drawn.cursorMarkerOverdrawn) {
-      s.foreColor = markerErase;
-      s.Circle(st.CIRX, st.CIRY, 50);
-      s.foreColor = cursor;
-      s.Circle(st.CIRX, st.CIRY, 50);
+      cursorMarker(s, st, markerErase);
+      cursorMarker(s, st, cursor);
     }
   } else {
-    s.foreColor = lineErase;
-    s.Line(st.CENTERX, st.CENTERY, st.CURSX, -st.CURSY);
+    cursorLine(s, st, lineErase, 0);
     // The marker lies outside the disc, on the window background.
-    s.foreColor = markerErase;
-    s.Circle(st.CIRX, st.CIRY, 50);
+    cursorMarker(s, st, markerErase);
 
     st.CURSX = cursX;
     st.CURSY = cursY;
     st.CIRX = cirX;
     st.CIRY = cirY;
 
-    s.foreColor = cursor;
-    s.drawStyle = 2;
-    s.Line(st.CENTERX, st.CENTERY, st.CURSX, -st.CURSY);
-    s.drawStyle = 0;
-    s.Circle(st.CIRX, st.CIRY, 50);
+    cursorLine(s, st, cursor, 2);
+    cursorMarker(s, st, cursor);
 
     // The erased line took vector pixels with it: every vector is drawn again over the new cursor.
     drawn.vectorsValid = false;

@@ -133,9 +133,9 @@ QFont fontOf(const FontSpec& spec) {
   return font;
 }
 
-int twipsToPixels(float twips, const QWidget& widget) {
-  return static_cast<int>(std::lround(twips * widget.logicalDpiX() / 1440.0));
-}
+int twipsToPixels(double twips, double dpi) { return static_cast<int>(std::lround(twips * dpi / 1440.0)); }
+
+int twipsToPixels(float twips, const QWidget& widget) { return twipsToPixels(twips, widget.logicalDpiX()); }
 
 ControlView makeControlView(Control& c, QWidget* parent, bool keysGoToMap) {
   QWidget* w = nullptr;
@@ -195,19 +195,12 @@ void applyControl(ControlView& v, double dpi) {
     recaptioned = true;
   }
   bool placed = false;
-  if (force || dpi != v.dpi || c.left != v.left || c.top != v.top || c.width != v.width || c.height != v.height) {
-    auto px = [dpi](int twips) { return static_cast<int>(std::lround(twips * dpi / 1440.0)); };
-    const QRect geometry(px(c.left), px(c.top), px(c.width), px(c.height));
-    v.dpi = dpi;
-    v.left = c.left;
-    v.top = c.top;
-    v.width = c.width;
-    v.height = c.height;
-    if (force || geometry != v.geometry) {
-      v.widget->setGeometry(geometry);
-      v.geometry = geometry;
-      placed = true;
-    }
+  const QRect geometry(twipsToPixels(c.left, dpi), twipsToPixels(c.top, dpi), twipsToPixels(c.width, dpi),
+                       twipsToPixels(c.height, dpi));
+  if (force || geometry != v.geometry) {
+    v.widget->setGeometry(geometry);
+    v.geometry = geometry;
+    placed = true;
   }
   if (v.fitsCaption && (placed || recaptioned)) fitCaption(v);
   if (force || c.backColor != v.back || c.foreColor != v.fore) {

@@ -17,8 +17,6 @@ struct ControlView {
   std::string caption;
   std::string toolTip;
   bool visible = false;
-  int left = 0, top = 0, width = 0, height = 0;  // the twips and logical DPI the geometry came from
-  double dpi = 0;
   QRect geometry;
   Color back = -1;
   Color fore = -1;
@@ -37,7 +35,8 @@ ControlView makeControlView(Control& control, QWidget* parent, bool keysGoToMap)
 // colours, visibility, tooltip, and a font that lets the caption fit the part of its box that shows.
 void applyControl(ControlView& view, double dpi);
 QFont fontOf(const FontSpec& spec);
-// Pixels from twips at a widget's logical DPI.
+// Pixels from twips at a logical DPI, and at a widget's logical DPI.
+int twipsToPixels(double twips, double dpi);
 int twipsToPixels(float twips, const QWidget& widget);
 
 }  // namespace sorvant

@@ -8,11 +8,9 @@ namespace sorvant {
 
 void initialiseSystem(System& sys) {
   DisplayState& st = sys.st;
-  const double clock = sys.clock.secondsSinceMidnight();
-  st.DF_TIME = clockSeconds(clock);
-  st.dfClock = clock;
+  // A fresh state has no earlier reading, so this first one applies no midnight.
+  stampAcquisitionTime(sys);
   st.ROLLOVER = clockSeconds(sys.clock.secondsSinceMidnight());
-  st.lastClockReading = clock;
   sys.colors.COLOR_SET = 1;
   st.GPS_TIME = clockSeconds(sys.clock.secondsSinceMidnight());
   SIMULATE(sys);
