@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 
@@ -16,6 +17,7 @@
 #include "display/Layout.h"
 #include "serial/Nmea.h"
 #include "serial/Reception.h"
+#include "settings/SettingsFile.h"
 #include "settings/StartUp.h"
 #include "support/CountingSurface.h"
 #include "support/Fakes.h"
@@ -46,6 +48,16 @@ inline const std::filesystem::path& settingsFolder() {
   };
   static const Folder folder;
   return folder.path;
+}
+
+// Makes the input the settings file of this process, the one the next start reads; answers its path.
+inline const std::filesystem::path& writeSettingsFile(const uint8_t* data, size_t size) {
+  settingsFolder();
+  static const std::filesystem::path path = settingsPath();
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+  return path;
 }
 
 // Stops the run, saying which check failed; libFuzzer keeps the input.

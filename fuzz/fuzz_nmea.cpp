@@ -2,18 +2,12 @@
 // whose checksum disagrees with its text.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string_view>
 
+#include "FuzzSystem.h"
 #include "serial/Nmea.h"
 
 namespace {
-
-[[noreturn]] void fail(const char* what) {
-  std::fprintf(stderr, "check failed: %s\n", what);
-  std::abort();
-}
 
 int hexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -44,6 +38,7 @@ bool checksumHolds(std::string_view text, std::size_t at) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace sorvant::nmea;
+  using sorvant::fuzz::fail;
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   const CourseReading r = readCourse(text);
   Kind kind = Kind::Vtg;

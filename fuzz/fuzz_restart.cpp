@@ -7,7 +7,6 @@
 #include <string>
 
 #include "FuzzSystem.h"
-#include "settings/SettingsFile.h"
 
 namespace {
 
@@ -34,13 +33,7 @@ std::string settingsInForce(System& sys) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  fuzz::settingsFolder();
-  static const std::filesystem::path path = settingsPath();
-  std::filesystem::create_directories(path.parent_path());
-  {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-  }
+  const std::filesystem::path& path = fuzz::writeSettingsFile(data, size);
   std::string first;
   std::string written;
   {

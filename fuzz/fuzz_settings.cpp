@@ -7,17 +7,10 @@
 #include <string>
 
 #include "FuzzSystem.h"
-#include "settings/SettingsFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace sorvant;
-  fuzz::settingsFolder();
-  static const std::filesystem::path path = settingsPath();
-  std::filesystem::create_directories(path.parent_path());
-  {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-  }
+  const std::filesystem::path& path = fuzz::writeSettingsFile(data, size);
   fuzz::FuzzSystem f;  // start-up: load reads the file and applies what it holds
   const int port = f.sys.MSComm1.commPort();
   if (port < 1 || port > 255) fuzz::fail("port < 1 || port > 255");
