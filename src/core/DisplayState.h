@@ -110,9 +110,9 @@ struct DisplayState {
   double dfClock = 0;
   // Set by serial reception just before it runs the cycle for the DF message it has taken.
   bool dfTakenForThisCycle = false;
-  // The port number and failure reason that the serial port's tooltips were last built from.
+  // The port number that the serial port's tooltips were last built from (the failure reason they
+  // were built from is Label_COM_TIMEOUT's tooltip), so the device is not looked up every cycle.
   int tipPort = 0;
-  std::string tipReason;
   DrawnOverlays drawn;
 };
 

@@ -35,7 +35,7 @@ class SerialPort {
   // Closes the port; the reason of an earlier failure is forgotten.
   virtual void close() = 0;
   // Why the device is not open (a failed open, a device that has gone); empty when nothing failed.
-  virtual std::string lastError() const = 0;
+  virtual const std::string& lastError() const = 0;
   // All characters waiting, in order, and removes them from the port.
   virtual std::string input() = 0;
   // Discards whatever is still waiting (InBufferCount = 0).

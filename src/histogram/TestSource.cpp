@@ -50,14 +50,13 @@ void playSimulatedBearing(System& sys) {
   sys.main.Label_TOTAL_BRG.caption = totalBrgCaption(st.INCOUNT);
 }
 
-bool openPortForAcquisition(System& sys) {
+void openPortForAcquisition(System& sys) {
   // A device that is missing now (an adapter not yet plugged in) is waited for: the port stays open.
-  const bool opened = sys.MSComm1.portOpen() || sys.MSComm1.openWaiting();
+  if (!sys.MSComm1.portOpen()) sys.MSComm1.openWaiting();
   // Armed even when the device is not open: no data can then arrive, and the time-out warning is how
   // the operator learns that the receiver is not being heard.
   sys.st.COM_TIMEOUT_TIMER = true;
   sys.st.LAST_COM_TIME = sys.clockSecondsNow();
-  return opened;
 }
 
 void CmdButton_TEST_Click(System& sys) {

@@ -13,7 +13,7 @@ void CmdButton_TEST_Click(System& sys);
 void CmdButton_ACQUIRE_Click(System& sys);
 
 // Opens the serial port for acquisition; a device missing now is waited for with the port open (the
-// time-out warning shows until data arrives). False when it opened the port without its device.
-bool openPortForAcquisition(System& sys);
+// time-out warning shows until data arrives). A port that is already open is left as it is.
+void openPortForAcquisition(System& sys);
 
 }  // namespace sorvant

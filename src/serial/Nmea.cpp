@@ -111,12 +111,12 @@ CourseReading readCourse(std::string_view text) {
   const std::size_t end = text.find_first_of("\r\n$", p + 1);
   if (end == npos && text.size() - p < kCompleteLength) return {CourseReading::Outcome::Waiting};
 
+  // The sentence up to its end (the rest of the text when no end has come; substr clamps the length).
+  const std::string_view whole = text.substr(p, end - p);
   // Read at most the longest sentence, so a damaged one never borrows fields from its neighbour.
-  const std::string_view window = text.substr(p, kWindow);
-  const std::string_view sentence = window.substr(0, window.find_first_of("\r\n$", 1));
+  const std::string_view sentence = whole.substr(0, kWindow);
   // Past the window a "*" still announces a checksum, one that covers text this reading never saw: the
   // part read cannot pass as a sentence without one (two sentences run together by a lost line end).
-  const std::string_view whole = text.substr(p, end == npos ? npos : end - p);
   const bool uncheckable = sentence.find('*') == npos && whole.find('*', sentence.size()) != npos;
   CourseReading reading = uncheckable ? refused() : readSentence(sentence, kind);
   reading.start = p;

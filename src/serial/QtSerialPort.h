@@ -32,7 +32,7 @@ class QtSerialPort final : public QObject, public SerialPort {
   bool open() override;
   bool openWaiting() override;
   void close() override;
-  std::string lastError() const override { return error_; }
+  const std::string& lastError() const override { return error_; }
   std::string input() override;
   void discardInput() override { ready_.clear(); }
   void setReceiveHandler(std::function<void()> handler) override { handler_ = std::move(handler); }

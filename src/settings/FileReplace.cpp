@@ -124,15 +124,12 @@ void flushFolder([[maybe_unused]] const fs::path& folder) {
 #endif
 }
 
+// Replaces `to` by `from` in one step; false says why in errno, as the calls before it do.
 bool renameOver(const fs::path& from, const fs::path& to) {
-#ifdef _WIN32
   std::error_code ec;
   fs::rename(from, to, ec);
   if (ec) errno = ec.value();
   return !ec;
-#else
-  return ::rename(from.c_str(), to.c_str()) == 0;
-#endif
 }
 
 }  // namespace

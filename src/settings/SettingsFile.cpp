@@ -30,8 +30,6 @@ constexpr int kHighestPort = 255;
 constexpr int kLowestStoredVariation = -180;
 // No value needs more; a longer line is not a settings file.
 constexpr std::size_t kLongestLine = 256;
-// Every line the reader takes fits in this much of the file; the rest is never read.
-constexpr std::size_t kLongestFile = 46 * (kLongestLine + 2) + 1;
 // Damaged files kept besides the first one.
 constexpr int kOlderBadFiles = 3;
 
@@ -185,16 +183,6 @@ bool protectedFile(const fs::path& path) {
   return !target.empty() && isWriteProtected(target);
 }
 
-// The start of the file, enough for every line the reader takes. None when it cannot be opened.
-std::optional<std::string> fileStart(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in.is_open()) return std::nullopt;
-  std::string text(kLongestFile, '\0');
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  text.resize(static_cast<std::size_t>(in.gcount()));
-  return text;
-}
-
 // Creates the config folder when missing, then replaces the file through any link.
 ReplaceResult replaceSettingsFile(const fs::path& path, const std::string& text) {
   std::error_code ec;
@@ -205,13 +193,11 @@ ReplaceResult replaceSettingsFile(const fs::path& path, const std::string& text)
 void addNumber(std::string& text, long value) { text += std::to_string(value) + "\r\n"; }
 void addText(std::string& text, const std::string& value) { text += "\"" + value + "\"\r\n"; }
 
-}  // namespace
-
-namespace {
 fs::path& redirectedPath() {
   static fs::path path;
   return path;
 }
+
 }  // namespace
 
 void redirectSettingsPath(const fs::path& path) { redirectedPath() = path; }
@@ -238,18 +224,14 @@ std::string defaultSettingsText() {
   return text;
 }
 
-bool applySettings(System& sys, std::string_view text) {
-  std::istringstream in{std::string(text)};
-  return applyFile(sys, in);
-}
-
 void readSettings(System& sys, const fs::path& path) {
   bool portReleased = false;
   bool replaced = false;
   const bool writeProtected = protectedFile(path);
   for (;;) {
-    const auto text = fileStart(path);
-    if (text && applySettings(sys, *text)) break;
+    std::ifstream in(path, std::ios::binary);
+    if (in.is_open() && applyFile(sys, in)) break;
+    in.close();  // before the file is set aside
     portReleased = releasePort(sys) || portReleased;
     // A write-protected file is the operator's to change: even a damaged one stays as it is.
     if (!replaced && !writeProtected) {
@@ -259,7 +241,8 @@ void readSettings(System& sys, const fs::path& path) {
     }
     // One replacement at most: defaults that cannot be written, or not read back, end the retries
     // and the same defaults apply from memory.
-    applySettings(sys, defaultSettingsText());
+    std::istringstream builtIn(defaultSettingsText());
+    applyFile(sys, builtIn);
     break;
   }
   if (writeProtected) tellNotSaved(path);

@@ -20,10 +20,6 @@ void redirectSettingsPath(const std::filesystem::path& path);
 // The 46 lines of the default file, exactly as written.
 std::string defaultSettingsText();
 
-// Applies a settings file's content to the running system, value by value in file order. False at
-// the first value that cannot be read or stored; what was applied before it stays applied.
-bool applySettings(System& sys, std::string_view text);
-
 // Applies the file to the running system (colours, port number, baud rate, acquisition and test
 // modes, heading source, variation). A missing or damaged file is kept aside (<path>.bad, then
 // .bad.1 to .bad.3), replaced by the default file and read again; when that cannot be done either,

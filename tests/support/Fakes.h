@@ -66,7 +66,7 @@ class FakePort final : public SerialPort {
     deviceOpen = false;
     error_.clear();
   }
-  std::string lastError() const override { return error_; }
+  const std::string& lastError() const override { return error_; }
   std::string input() override {
     std::string out;
     out.swap(pending_);
