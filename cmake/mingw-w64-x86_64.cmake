@@ -1,7 +1,9 @@
 # Cross-builds for 64-bit Windows with Debian's MinGW-w64 (g++-mingw-w64-x86-64-posix):
 #   cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DSORVANT_QT=OFF
 # The posix flavour of the compiler is the one with std::thread and std::mutex, which GoogleTest needs.
-# Programs are linked statically, so they run on Windows (or under Wine) with no MinGW DLLs beside them.
+# Programs without Qt are linked statically, so they run on Windows (or under Wine) with no MinGW DLLs
+# beside them. With Qt (SORVANT_SHARED_RUNTIME, set by tools/windows-qt.sh and tools/windows-program.sh)
+# the program shares the MinGW runtime DLLs with the Qt DLLs, so one C++ runtime serves both.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -16,7 +18,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
+if(NOT SORVANT_SHARED_RUNTIME)
+  set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
+endif()
 
 # CTest runs the Windows programs through Wine when it is there.
 find_program(SORVANT_WINE NAMES wine64 wine)

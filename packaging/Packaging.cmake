@@ -4,6 +4,9 @@ include(GNUInstallDirs)
 # The installed program finds Qt where the system keeps it; CMake strips the build run path on install.
 install(TARGETS sorvant RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
+if(WIN32 AND TARGET sorvant)
+  include(${CMAKE_CURRENT_LIST_DIR}/windows/Windows.cmake)
+endif()
 if(NOT UNIX OR APPLE)
   return()
 endif()

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages one purpose needs, when any is missing.
-# Usage: tools/install-deps.sh [display|test|package|bench|windows ...]   (no purpose: the first three)
+# Usage: tools/install-deps.sh [display|test|package|bench|windows|windows-qt|windows-program ...]   (no purpose: the first three)
 #   display  build and run the program
 #   test     build everything with the tests and benchmarks, fuzz, run the test suite
 #   package  build the Debian package without the test stack, check it, try it under Xvfb
 #   bench    measure the display's CPU use under Xvfb with a window manager (bench/cpu_usage.sh)
 #   windows  cross-build the core and its tests for Windows and run them under Wine (tools/windows-check.sh)
+#   windows-qt       build Qt for MinGW-w64 from Debian's source (tools/windows-qt.sh)
+#   windows-program  cross-build the whole program, test it under Wine, make the installer
 set -euo pipefail
 
 build=(cmake g++ make qt6-base-dev qt6-serialport-dev libgl-dev libxkbcommon-dev)
@@ -15,6 +17,8 @@ test=("${display[@]}" libgtest-dev libgmock-dev libbenchmark-dev clang libclang-
 package=("${build[@]}" fonts-liberation dpkg-dev file lintian desktop-file-utils appstream man-db xvfb xauth)
 bench=(xvfb openbox socat xdotool)
 windows=(cmake make g++-mingw-w64-x86-64-posix wine wine64 googletest)
+windows_qt=(cmake ninja-build dpkg-dev patch g++-mingw-w64-x86-64-posix qt6-base-dev qt6-base-dev-tools)
+windows_program=("${windows[@]}" "${windows_qt[@]}" nsis xvfb xauth xdotool socat fonts-liberation imagemagick)
 
 purposes=("$@")
 if [ ${#purposes[@]} -eq 0 ]; then purposes=(display test package); fi
@@ -26,7 +30,9 @@ for purpose in "${purposes[@]}"; do
     package) wanted+=("${package[@]}") ;;
     bench) wanted+=("${bench[@]}") ;;
     windows) wanted+=("${windows[@]}") ;;
-    *) echo "usage: $0 [display|test|package|bench|windows ...]" >&2; exit 2 ;;
+    windows-qt) wanted+=("${windows_qt[@]}") ;;
+    windows-program) wanted+=("${windows_program[@]}") ;;
+    *) echo "usage: $0 [display|test|package|bench|windows|windows-qt|windows-program ...]" >&2; exit 2 ;;
   esac
 done
 

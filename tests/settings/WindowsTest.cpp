@@ -84,5 +84,11 @@ TEST(Windows, SettingsFileLineEndsAreWrittenAsBytesAndNeverTranslatedTwice) {
   TestSystem::isolateSettings();
 }
 
+// The installer puts this file at C:/Sorvant.ini when none is there, so that a standard account,
+// which may change that file but may not create files in C:/, keeps its changes from the first run.
+TEST(Windows, InstallerDefaultsAreByteForByteTheProgramsDefaults) {
+  EXPECT_EQ(bytesOf(fs::path(SORVANT_TESTDATA_DIR) / "../../packaging/windows/Sorvant.ini"), defaultSettingsText());
+}
+
 }  // namespace
 }  // namespace sorvant::test
