@@ -38,11 +38,21 @@ start() {
   printf -v "$2" '%s' $!
 }
 
+# True when the instance with pid $2 on folder $1 holds the lock beside its settings file (in the
+# config folder, or where the file links to) or in its runtime folder, as the program once kept it.
+holds_lock() {
+  local f
+  for f in "$1"/config/sorvant/*.lock "$1"/*.lock "$1"/run/sorvant-*.lock; do
+    [ "$(head -n1 "$f" 2>/dev/null)" = "$2" ] && return 0
+  done
+  return 1
+}
+
 # Waits until the instance with pid $2 on folder $1 holds its lock and answers a second start, so it
 # has read its settings and runs its event loop.
 ready() {
   local tries=0
-  until [ "$(head -n1 "$1"/run/sorvant-*.lock 2>/dev/null)" = "$2" ]; do
+  until holds_lock "$1" "$2"; do
     tries=$((tries + 1))
     [ $tries -lt 600 ] || { echo "instance $2 never took its lock" >&2; exit 1; }
     sleep 0.05

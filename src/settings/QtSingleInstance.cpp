@@ -13,6 +13,7 @@
 #include <iostream>
 
 #include "settings/FileReplace.h"
+#include "settings/RegularFile.h"
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -74,12 +75,13 @@ bool holderRuns(const QLockFile& lock) {
 SingleInstance::SingleInstance(const QString& settingsFile, const QString& runtimeFolder, int answerMs)
     : file_(settingsFile),
       socketName_(socketName(settingsFile, runtimeFolder)),
-      answerMs_(answerMs),
-      beside_(std::make_unique<QLockFile>(lockFileName(settingsFile))),
-      shared_(std::make_unique<QLockFile>(sharedLockFileName(settingsFile))) {
-  // Only a holder that is gone makes a lock stale, never its age: the program runs for days.
-  beside_->setStaleLockTime(0);
-  shared_->setStaleLockTime(0);
+      answerMs_(answerMs) {
+  for (const QString& name : {lockFileName(settingsFile), sharedLockFileName(settingsFile)}) {
+    if (name.isEmpty()) continue;
+    locks_.push_back(std::make_unique<QLockFile>(name));
+    // Only a holder that is gone makes a lock stale, never its age: the program runs for days.
+    locks_.back()->setStaleLockTime(0);
+  }
   connect(&server_, &QLocalServer::newConnection, this, &SingleInstance::serveRaiseRequests);
 }
 
@@ -106,7 +108,9 @@ QString SingleInstance::socketName(const QString& settingsFile, const QString& r
 }
 
 QString SingleInstance::lockFileName(const QString& settingsFile) {
-  return realLocation(settingsFile) + QStringLiteral(".lock");
+  const QString real = realLocation(settingsFile);
+  if (fileKindAt(std::filesystem::path(real.toStdU16String())) == FileKind::Other) return {};
+  return real + QStringLiteral(".lock");
 }
 
 QString SingleInstance::sharedLockFileName(const QString& settingsFile) {
@@ -114,7 +118,7 @@ QString SingleInstance::sharedLockFileName(const QString& settingsFile) {
 }
 
 bool SingleInstance::claim() {
-  QDir().mkpath(QFileInfo(lockFileName(file_)).absolutePath());
+  QDir().mkpath(QFileInfo(realLocation(file_)).absolutePath());
   QDir().mkpath(QFileInfo(socketName_).absolutePath());
   const QDeadlineTimer patience(answerMs_);
   for (;;) {
@@ -126,8 +130,7 @@ bool SingleInstance::claim() {
     if (answer == Answer::Raised) return false;
     if (answer == Answer::Silent) {
       // Hung: its locks are taken over, so that the next start reaches this instance instead.
-      QFile::remove(beside_->fileName());
-      QFile::remove(shared_->fileName());
+      for (const auto& lock : locks_) QFile::remove(lock->fileName());
       lockAndListen();
       return true;
     }
@@ -147,13 +150,13 @@ bool SingleInstance::claim() {
 
 qint64 SingleInstance::holder() const {
   qint64 pid = 0;
-  if (!beside_->getLockInfo(&pid, nullptr, nullptr)) shared_->getLockInfo(&pid, nullptr, nullptr);
+  for (const auto& lock : locks_)
+    if (lock->getLockInfo(&pid, nullptr, nullptr)) break;
   return pid;
 }
 
 void SingleInstance::unlockAll() {
-  beside_->unlock();
-  shared_->unlock();
+  for (const auto& lock : locks_) lock->unlock();
 }
 
 SingleInstance::Locks SingleInstance::lockAndListen() {
@@ -162,7 +165,7 @@ SingleInstance::Locks SingleInstance::lockAndListen() {
   // way round. A lock left by a holder that is gone, which this account may not remove (another
   // account's, in the shared folder), guards nothing and is passed over.
   bool any = false;
-  for (QLockFile* lock : {beside_.get(), shared_.get()}) {
+  for (const auto& lock : locks_) {
     if (lock->tryLock(0)) {
       any = true;
       continue;

@@ -9,6 +9,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QWidget;
 
@@ -40,7 +41,8 @@ class SingleInstance final : public QObject {
   static QString realLocation(const QString& settingsFile);
   // The socket a later start reaches the running one on.
   static QString socketName(const QString& settingsFile, const QString& runtimeFolder);
-  // The lock beside the file, and the one in the folder all accounts share.
+  // The lock beside the file (none beside what is not a regular file: a device's folder is no
+  // place for it), and the one in the folder all accounts share.
   static QString lockFileName(const QString& settingsFile);
   static QString sharedLockFileName(const QString& settingsFile);
 
@@ -59,8 +61,7 @@ class SingleInstance final : public QObject {
   QString socketName_;
   int answerMs_;
   bool answered_ = true;
-  std::unique_ptr<QLockFile> beside_;
-  std::unique_ptr<QLockFile> shared_;
+  std::vector<std::unique_ptr<QLockFile>> locks_;  // beside the file where it may be, then shared
   QLocalServer server_;
   std::function<void()> raise_;
 };
