@@ -4,6 +4,7 @@
 #   refusing folder   the folder takes no new files (mode 555), the file itself may be changed
 #   device link       Sorvant.ini links to a character device (a scratch node made here; root only)
 #   FIFO              a FIFO stands at the settings path
+#   unreadable        the file's mode is 000
 #   root run          an administrator's run on a file that belongs to another account (root only)
 #   other runtime     a second start whose session has another runtime folder
 #   linked folder     a second start that reaches the same folder through a symbolic link
@@ -23,6 +24,12 @@ cleanup() {
   for p in "${pids[@]}"; do kill -KILL "$p" 2>/dev/null || true; done
   chmod -R u+rwx "$work" 2>/dev/null || true
   rm -rf "$work"
+  # The shared one-instance locks that killed instances of these cases left in /tmp (holder gone).
+  local f pid
+  for f in /tmp/sorvant-*.lock; do
+    pid=$(head -n1 "$f" 2>/dev/null || true)
+    for p in "${pids[@]}"; do [ "$pid" = "$p" ] && rm -f "$f"; done
+  done
 }
 trap cleanup EXIT
 export QT_QPA_PLATFORM=offscreen
@@ -157,6 +164,20 @@ if answers "$p" "$d/config" "$d/run" "" 15; then r="started"; else r="START-UP B
 stop "$p"
 if [ -p "$d/config/sorvant/Sorvant.ini" ]; then r="$r, FIFO left alone"; else r="$r, FIFO REPLACED"; status=1; fi
 report "FIFO" "$r$(said "$d/err")"
+
+# A file nobody may read (mode 000), on an account without privileges.
+d=$work/unreadable
+folder "$d"
+stored >"$d/config/sorvant/Sorvant.ini"
+[ -n "$unprivileged" ] && chown -R "$unprivileged:$unprivileged" "$d"
+chmod 000 "$d/config/sorvant/Sorvant.ini"
+start "$d/config" "$d/run" "$unprivileged" "$d/err"
+p=$started
+if answers "$p" "$d/config" "$d/run" "$unprivileged" 30; then r="started"; else r="never answered"; status=1; fi
+stop "$p"
+chmod 644 "$d/config/sorvant/Sorvant.ini"
+if cmp -s <(stored) "$d/config/sorvant/Sorvant.ini"; then r="$r, file left as it was"; else r="$r, FILE REPLACED"; fi
+report "unreadable" "$r$(said "$d/err")"
 
 # An administrator's run on a file that belongs to another account.
 if $root; then

@@ -12,7 +12,16 @@ runs=${1:-200}
 program=$(realpath "${2:-build-test/sorvant}")
 [ -x "$program" ] || { echo "no program at $program (build it first)" >&2; exit 2; }
 work=$(mktemp -d)
-trap 'kill -KILL $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
+# The shared one-instance locks that killed instances left in /tmp (this account's, holder gone).
+stale_locks() {
+  local f pid
+  for f in $(find /tmp -maxdepth 1 -name 'sorvant-*.lock' -user "$(id -u)" 2>/dev/null); do
+    pid=$(head -n1 "$f" 2>/dev/null || true)
+    [ -n "$pid" ] && ! kill -0 "$pid" 2>/dev/null && rm -f "$f"
+  done
+  return 0
+}
+trap 'kill -KILL $(jobs -p) 2>/dev/null || true; rm -rf "$work"; stale_locks' EXIT
 export QT_QPA_PLATFORM=offscreen
 
 # The 46 lines with port $1, each ended by $2 ('\n' reads the same as the '\r\n' the program writes,
