@@ -30,6 +30,7 @@ cleanup() {
     pid=$(head -n1 "$f" 2>/dev/null || true)
     for p in "${pids[@]}"; do [ "$pid" = "$p" ] && rm -f "$f"; done
   done
+  return 0
 }
 trap cleanup EXIT
 export QT_QPA_PLATFORM=offscreen
