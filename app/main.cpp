@@ -23,13 +23,12 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Sorvant DF Display"));
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 
-  // A second start brings the running window to the front and ends before touching the port or
-  // the settings file.
+  // A second start on the same settings file brings the running window to the front and ends
+  // before touching the port or the settings file.
   QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
   if (runtime.isEmpty()) runtime = QDir::tempPath();
-  const QString settingsFolder = QString::fromStdU16String(sorvant::settingsPath().parent_path().u16string());
-  sorvant::SingleInstance instance(settingsFolder, runtime);
-  if (!instance.claim()) return 0;
+  sorvant::SingleInstance instance(QString::fromStdU16String(sorvant::settingsPath().u16string()), runtime);
+  if (!instance.claim()) return instance.answered() ? 0 : 1;
 
   sorvant::QtClock clock;
   sorvant::QtSerialPort port;

@@ -12,7 +12,16 @@ runs=${1:-200}
 program=$(realpath "${2:-build-test/sorvant}")
 [ -x "$program" ] || { echo "no program at $program (build it first)" >&2; exit 2; }
 work=$(mktemp -d)
-trap 'kill -KILL $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
+# The shared one-instance locks that killed instances left in /tmp (this account's, holder gone).
+stale_locks() {
+  local f pid
+  for f in $(find /tmp -maxdepth 1 -name 'sorvant-*.lock' -user "$(id -u)" 2>/dev/null); do
+    pid=$(head -n1 "$f" 2>/dev/null || true)
+    [ -n "$pid" ] && ! kill -0 "$pid" 2>/dev/null && rm -f "$f"
+  done
+  return 0
+}
+trap 'kill -KILL $(jobs -p) 2>/dev/null || true; rm -rf "$work"; stale_locks' EXIT
 export QT_QPA_PLATFORM=offscreen
 
 # The 46 lines with port $1, each ended by $2 ('\n' reads the same as the '\r\n' the program writes,
@@ -38,11 +47,21 @@ start() {
   printf -v "$2" '%s' $!
 }
 
+# True when the instance with pid $2 on folder $1 holds the lock beside its settings file (in the
+# config folder, or where the file links to) or in its runtime folder, as the program once kept it.
+holds_lock() {
+  local f
+  for f in "$1"/config/sorvant/*.lock "$1"/*.lock "$1"/run/sorvant-*.lock; do
+    [ "$(head -n1 "$f" 2>/dev/null)" = "$2" ] && return 0
+  done
+  return 1
+}
+
 # Waits until the instance with pid $2 on folder $1 holds its lock and answers a second start, so it
 # has read its settings and runs its event loop.
 ready() {
   local tries=0
-  until [ "$(head -n1 "$1"/run/sorvant-*.lock 2>/dev/null)" = "$2" ]; do
+  until holds_lock "$1" "$2"; do
     tries=$((tries + 1))
     [ $tries -lt 600 ] || { echo "instance $2 never took its lock" >&2; exit 1; }
     sleep 0.05

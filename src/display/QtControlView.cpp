@@ -7,7 +7,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QStyleOptionButton>
-#include <QStyleOptionFrame>
 #include <cmath>
 
 #include "display/ImageSurface.h"
@@ -30,11 +29,14 @@ class CaptionedFrame final : public QWidget {
   void paintEvent(QPaintEvent*) override {
     QPainter p(this);
     const QFontMetrics fm(font());
-    QStyleOptionFrame frame;
-    frame.initFrom(this);
-    frame.rect = rect().adjusted(0, lineY(), 0, 0);
-    frame.lineWidth = 1;
-    style()->drawPrimitive(QStyle::PE_FrameGroupBox, &frame, &p, this);
+    // An etched line drawn here rather than by the style: a style's group box frame leaves room for
+    // a title of its own above the line, which would put the line a caption's height lower than
+    // the twips place it, behind the frame's first row of controls.
+    const QRect box = rect().adjusted(0, lineY(), -1, -1);
+    p.setPen(palette().color(QPalette::Dark));
+    p.drawRect(box.adjusted(0, 0, -1, -1));
+    p.setPen(palette().color(QPalette::Light));
+    p.drawRect(box.adjusted(1, 1, 0, 0));
     const QRect caption(kCaptionIndent, 0, fm.horizontalAdvance(title_) + 2 * kCaptionPad, fm.height());
     p.fillRect(caption, parentWidget() ? parentWidget()->palette().window() : palette().window());
     p.setPen(palette().color(QPalette::WindowText));
@@ -45,7 +47,7 @@ class CaptionedFrame final : public QWidget {
   static constexpr int kCaptionIndent = 6;
   static constexpr int kCaptionPad = 2;
   int lineY() const { return QFontMetrics(font()).height() / 2; }
-  // The border line and the style's inner shade are each one pixel wide.
+  // The dark line and the light one beside it are each one pixel wide.
   void updateMargins() { setContentsMargins(2, lineY() + 2, 2, 2); }
 
   QString title_;
@@ -172,7 +174,11 @@ ControlView makeControlView(Control& c, QWidget* parent, bool keysGoToMap) {
       break;
     }
   }
-  w->setAutoFillBackground(c.kind != ControlKind::Frame);
+  // A label in a panel shows the panel's background, whatever colour the panel has been given since:
+  // the colour scheme sets only a label's text colour, and a box of its own would stand out on any
+  // other background. A frame shows the window behind it.
+  const bool showsParent = c.kind == ControlKind::Frame || (c.kind == ControlKind::Label && c.parent != nullptr);
+  w->setAutoFillBackground(!showsParent);
   w->setObjectName(QString::fromStdString(c.name));
   w->setFont(fontOf(c.font));
   ControlView view;

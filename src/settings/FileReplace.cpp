@@ -7,6 +7,9 @@
 #include <chrono>
 #include <random>
 #include <system_error>
+#include <vector>
+
+#include "settings/RegularFile.h"
 #ifdef _WIN32
 #include <io.h>
 #else
@@ -76,7 +79,7 @@ void removeLeftovers(const fs::path& target, const fs::path& folder) {
 }
 
 // Creates a file that did not exist before: no other writer can share it, or truncate it.
-int createExclusive(const fs::path& name) {
+int createExclusiveFile(const fs::path& name) {
 #ifdef _WIN32
   return ::_wopen(name.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
 #else
@@ -106,13 +109,72 @@ int closeFile(int fd) {
 #endif
 }
 
-// The new file keeps the permissions the operator gave the old one (0600 for a private file).
-void keepMode([[maybe_unused]] int fd, [[maybe_unused]] const fs::path& target) {
+#ifndef _WIN32
+// Gives `fd` to the owner and group of `from`; the group alone where the owner cannot be given (a
+// user may pass a file to any group of their own, only an administrator to another user).
+void giveAway(int fd, const struct stat& from) {
+  if (::fchown(fd, from.st_uid, from.st_gid) == 0) return;
+  const int ignored = ::fchown(fd, static_cast<uid_t>(-1), from.st_gid);
+  (void)ignored;
+}
+#endif
+
+// The new file keeps the owner, group and permissions the old one had (0600 for a private file): one
+// run as administrator must not take the file away from the user who keeps it. A file new to a
+// folder, made by an administrator, goes to the folder's owner for the same reason. The mode comes
+// last, as a change of owner clears the set-id bits.
+void keepOwnerAndMode([[maybe_unused]] int fd, [[maybe_unused]] const fs::path& target,
+                      [[maybe_unused]] const fs::path& folder) {
 #ifndef _WIN32
   struct stat old = {};
-  if (::stat(target.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
+  if (::stat(target.c_str(), &old) == 0) {
+    giveAway(fd, old);
+    ::fchmod(fd, old.st_mode & 07777);
+  } else if (::geteuid() == 0 && ::stat(folder.c_str(), &old) == 0) {
+    giveAway(fd, old);
+  }
 #endif
 }
+
+// Opens an existing file for writing without creating it or waiting on it; -1 with errno otherwise.
+int openExisting(const fs::path& name) {
+#ifdef _WIN32
+  return ::_wopen(name.c_str(), _O_WRONLY | _O_BINARY);
+#else
+  return ::open(name.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+#endif
+}
+
+bool truncateTo(int fd, std::size_t size) {
+#ifdef _WIN32
+  return ::_chsize_s(fd, static_cast<long long>(size)) == 0;
+#else
+  return ::ftruncate(fd, static_cast<off_t>(size)) == 0;
+#endif
+}
+
+// The last resort where no file can be made beside the target: its own content replaced through the
+// file itself, written over from the start and cut to length, so nothing is freed before the new
+// content is down, then flushed. Owner, mode and links stay as they were.
+ReplaceResult rewriteInPlace(const fs::path& target, std::string_view text) {
+  const int fd = openExisting(target);
+  if (fd < 0) return {ReplaceStatus::Failed, target.string() + ": " + describe(errno)};
+  if (!isRegularFile(fd)) {
+    closeFile(fd);
+    return {ReplaceStatus::NotAFile, target.string() + " is " + describeKind(target) + ", not a regular file"};
+  }
+  bool ok = writeAll(fd, text) && truncateTo(fd, text.size()) && flushed(fd);
+  int error = errno;
+  if (closeFile(fd) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (!ok) return {ReplaceStatus::Failed, target.string() + ": " + describe(error)};
+  return {ReplaceStatus::Written, {}};
+}
+
+// No new file may be made in the folder (as opposed to no room, or no folder at all).
+bool refusedForWantOfPermission(int error) { return error == EACCES || error == EPERM; }
 
 // The rename itself must reach the disk too, or a power cut can bring back the old name's content.
 void flushFolder([[maybe_unused]] const fs::path& folder) {
@@ -135,6 +197,7 @@ bool renameOver(const fs::path& from, const fs::path& to) {
 }  // namespace
 
 SyncCall syncToDisk = &platformSync;
+CreateCall createNewFile = &createExclusiveFile;
 
 fs::path linkTarget(const fs::path& path) {
   fs::path at = path;
@@ -164,18 +227,26 @@ bool isWriteProtected(const fs::path& file) {
 ReplaceResult replaceFile(const fs::path& path, std::string_view text) {
   const fs::path target = linkTarget(path);
   if (target.empty()) return {ReplaceStatus::Failed, path.string() + ": a link that leads nowhere"};
+  const FileKind kind = fileKindAt(target);
+  if (kind == FileKind::Other)
+    return {ReplaceStatus::NotAFile, target.string() + " is " + describeKind(target) + ", not a regular file"};
   if (isWriteProtected(target)) return {ReplaceStatus::ReadOnly, target.string() + " is write-protected"};
+  const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
 
   fs::path temporary;
   int fd = -1;
   for (int attempt = 0; attempt < kNameTries && fd < 0; ++attempt) {
     temporary = temporaryName(target);
-    fd = createExclusive(temporary);
+    fd = createNewFile(temporary);
     if (fd < 0 && errno != EEXIST) break;
   }
-  if (fd < 0) return {ReplaceStatus::Failed, temporary.string() + ": " + describe(errno)};
+  if (fd < 0) {
+    const int error = errno;
+    if (kind == FileKind::Regular && refusedForWantOfPermission(error)) return rewriteInPlace(target, text);
+    return {ReplaceStatus::Failed, temporary.string() + ": " + describe(error)};
+  }
 
-  keepMode(fd, target);
+  keepOwnerAndMode(fd, target, folder);
   bool ok = writeAll(fd, text) && flushed(fd);
   int error = errno;
   if (closeFile(fd) != 0 && ok) {
@@ -191,10 +262,28 @@ ReplaceResult replaceFile(const fs::path& path, std::string_view text) {
     fs::remove(temporary, ec);
     return {ReplaceStatus::Failed, target.string() + ": " + describe(error)};
   }
-  const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
   flushFolder(folder);
   removeLeftovers(target, folder);
   return {ReplaceStatus::Written, {}};
+}
+
+void createFolders(const fs::path& folder) {
+  std::vector<fs::path> missing;
+  std::error_code ec;
+  for (fs::path at = folder; !at.empty() && !fs::exists(fs::symlink_status(at, ec)); at = at.parent_path()) {
+    missing.push_back(at);
+    if (at == at.parent_path()) break;
+  }
+  for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+    if (!fs::create_directory(*it, ec)) return;
+#ifndef _WIN32
+    struct stat parent = {};
+    if (::geteuid() == 0 && ::stat(it->parent_path().c_str(), &parent) == 0) {
+      const int ignored = ::chown(it->c_str(), parent.st_uid, parent.st_gid);
+      (void)ignored;
+    }
+#endif
+  }
 }
 
 }  // namespace sorvant

@@ -1,6 +1,8 @@
 #pragma once
 // Replacing a small file so that it is always either the old or the new content: a temporary file of
 // its own beside the real one, flushed to the disk, renamed over it, and the folder flushed after.
+// Where the folder takes no new files but the file itself may be changed, the file is rewritten in
+// place instead: a change kept matters more than a write that cannot be torn.
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -10,6 +12,7 @@ namespace sorvant {
 enum class ReplaceStatus {
   Written,   // the new content is in place
   ReadOnly,  // the file is write-protected and was left alone
+  NotAFile,  // a device, FIFO, socket or folder stands there: it was left alone
   Failed,    // nothing could be written; the old file is untouched
 };
 
@@ -26,14 +29,25 @@ std::filesystem::path linkTarget(const std::filesystem::path& path);
 // it, which counts even for an administrator), or none for this user.
 bool isWriteProtected(const std::filesystem::path& file);
 
-// Replaces the file `path` stands for with `text`, through any symbolic links, which stay links. A
-// write-protected file is never replaced. On any failure the old file stays as it was and no
-// temporary file is left behind; after a success, those that killed writers left are removed.
+// Replaces the file `path` stands for with `text`, through any symbolic links, which stay links. Only
+// a regular file, or none, is replaced; a write-protected one never. The new file keeps the old one's
+// mode and, where this process may give it away, its owner and group. On any failure before the
+// rewrite in place the old file stays as it was and no temporary file is left behind; after a
+// success, those that killed writers left are removed.
 ReplaceResult replaceFile(const std::filesystem::path& path, std::string_view text);
+
+// Creates the folders missing on the way to `folder`. Made by an administrator inside someone else's
+// folder, each is given to that folder's owner, so the owner's own runs can still write there.
+void createFolders(const std::filesystem::path& folder);
 
 // Flushes an open file or folder to the disk; 0 on success. Tests put their own in to watch the
 // flushes or to make one fail.
 using SyncCall = int (*)(int fd);
 extern SyncCall syncToDisk;
+
+// Creates a file that did not exist before, for writing; its descriptor, or -1 with errno. Tests put
+// their own in to stand for a folder that refuses new files, which no folder does to an administrator.
+using CreateCall = int (*)(const std::filesystem::path& name);
+extern CreateCall createNewFile;
 
 }  // namespace sorvant

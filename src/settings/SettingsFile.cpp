@@ -15,6 +15,7 @@
 #include "histogram/TestSource.h"
 #include "options/OptionsCommands.h"
 #include "settings/FileReplace.h"
+#include "settings/RegularFile.h"
 
 namespace sorvant {
 
@@ -158,24 +159,40 @@ fs::path badFileName(const fs::path& path) {
 
 // Keeps whatever is at the settings path aside, so the defaults replace nothing the operator might
 // want back. A link stays where it is (the defaults are written where it leads) and its content is
-// copied aside instead.
-void setAside(const fs::path& path) {
+// copied aside instead. An error says it could not be kept.
+std::error_code setAside(const fs::path& path) {
   std::error_code ec;
   const fs::file_status status = fs::symlink_status(path, ec);
-  if (!fs::exists(status)) return;
+  if (!fs::exists(status)) return {};
   const fs::path bad = badFileName(path);
   if (fs::is_symlink(status))
     fs::copy_file(path, bad, fs::copy_options::overwrite_existing, ec);
   else
     fs::rename(path, bad, ec);
+  return ec;
 }
 
-// Says once per file and run that a write-protected settings file will not be saved.
+// What was said about each settings file in this run: every fault is told once, however often the
+// file is met again.
+std::set<fs::path>& told() {
+  static std::set<fs::path> files;
+  return files;
+}
+
+void tellOnce(const fs::path& path, const std::string& message) {
+  if (!told().insert(path).second) return;
+  std::cerr << "sorvant: " << message << "\n";
+}
+
 void tellNotSaved(const fs::path& path) {
-  static std::set<fs::path> told;
-  if (!told.insert(path).second) return;
-  std::cerr << "sorvant: " << path.string()
-            << " is write-protected: the settings are read from it but will not be saved\n";
+  tellOnce(path, path.string() + " is write-protected: the settings are read from it but will not be saved");
+}
+
+// Files this run could not read (no regular file, or no permission to read it): what they hold is
+// unknown, so shutdown must not put the settings of memory in its place.
+std::set<fs::path>& leftAlone() {
+  static std::set<fs::path> files;
+  return files;
 }
 
 bool protectedFile(const fs::path& path) {
@@ -183,10 +200,14 @@ bool protectedFile(const fs::path& path) {
   return !target.empty() && isWriteProtected(target);
 }
 
+void applyBuiltInDefaults(System& sys) {
+  std::istringstream builtIn(defaultSettingsText());
+  applyFile(sys, builtIn);
+}
+
 // Creates the config folder when missing, then replaces the file through any link.
 ReplaceResult replaceSettingsFile(const fs::path& path, const std::string& text) {
-  std::error_code ec;
-  if (path.has_parent_path()) fs::create_directories(path.parent_path(), ec);
+  if (path.has_parent_path()) createFolders(path.parent_path());
   return replaceFile(path, text);
 }
 
@@ -225,24 +246,43 @@ std::string defaultSettingsText() {
 }
 
 void readSettings(System& sys, const fs::path& path) {
+  told().erase(path);
+  leftAlone().erase(path);
   bool portReleased = false;
   bool replaced = false;
   const bool writeProtected = protectedFile(path);
   for (;;) {
-    std::ifstream in(path, std::ios::binary);
-    if (in.is_open() && applyFile(sys, in)) break;
-    in.close();  // before the file is set aside
+    const FileRead file = readRegularFile(path);
+    if (file.status == FileRead::Status::Read) {
+      std::istringstream in(file.text);
+      if (applyFile(sys, in)) break;
+    }
     portReleased = releasePort(sys) || portReleased;
+    if (file.status == FileRead::Status::NotAFile || file.status == FileRead::Status::Unreadable) {
+      // Neither damaged nor missing: whatever stands there is left as it is, now and at shutdown.
+      leftAlone().insert(path);
+      const std::string what = file.status == FileRead::Status::NotAFile ? " is " + file.reason + ", not a regular file"
+                                                                        : " cannot be read (" + file.reason + ")";
+      tellOnce(path, path.string() + what +
+                         ": nothing was read, the default settings are in use and changes will not be saved");
+      applyBuiltInDefaults(sys);
+      break;
+    }
     // A write-protected file is the operator's to change: even a damaged one stays as it is.
     if (!replaced && !writeProtected) {
-      setAside(path);
+      if (const std::error_code ec = setAside(path)) {
+        // No copy of the damage can be kept: it stays in place until shutdown saves over it.
+        tellOnce(path, path.string() + " is damaged and could not be kept aside (" + ec.message() +
+                           "): the default settings are in use and will replace it at the end of the run");
+        applyBuiltInDefaults(sys);
+        break;
+      }
       replaced = writeDefaultSettings(path);
       if (replaced) continue;
     }
     // One replacement at most: defaults that cannot be written, or not read back, end the retries
     // and the same defaults apply from memory.
-    std::istringstream builtIn(defaultSettingsText());
-    applyFile(sys, builtIn);
+    applyBuiltInDefaults(sys);
     break;
   }
   if (writeProtected) tellNotSaved(path);
@@ -271,8 +311,10 @@ bool writeSettings(System& sys, const fs::path& path) {
   // The file holds the variation less one; the reader's step-up puts the one back.
   sys.opt.HEADING_CORRECTION = static_cast<int16_t>(sys.opt.HEADING_CORRECTION - 1);
   addNumber(text, sys.opt.HEADING_CORRECTION);
+  if (leftAlone().count(path) != 0) return false;  // start-up has said why
   const ReplaceResult result = replaceSettingsFile(path, text);
   if (result.status == ReplaceStatus::ReadOnly) tellNotSaved(path);
+  if (result.status == ReplaceStatus::NotAFile) tellOnce(path, "the settings were not saved: " + result.reason);
   if (result.status == ReplaceStatus::Failed)
     std::cerr << "sorvant: the settings were not saved: " << result.reason << "\n";
   return result.status == ReplaceStatus::Written;

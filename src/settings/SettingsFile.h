@@ -23,9 +23,11 @@ std::string defaultSettingsText();
 // Applies the file to the running system (colours, port number, baud rate, acquisition and test
 // modes, heading source, variation). A missing or damaged file is kept aside (<path>.bad, then
 // .bad.1 to .bad.3), replaced by the default file and read again; when that cannot be done either,
-// the default settings apply from memory. A write-protected file is read but never replaced, and
-// standard error says once that the settings will not be saved. A link stays a link. Never throws
-// for a file problem and never retries more than once.
+// the default settings apply from memory. A write-protected file is read but never replaced. What is
+// not a regular file (a device, FIFO, socket), or a file that cannot be read, is left alone for the
+// whole run and the defaults apply from memory. Each of these says once on standard error what was
+// read and whether changes will be saved. A link stays a link. Never throws for a file problem,
+// never waits on the file and never retries more than once.
 void readSettings(System& sys, const std::filesystem::path& path);
 
 // Replaces the file (through a link) with the default file. False leaves whatever was there untouched.

@@ -19,6 +19,10 @@
 #include "settings/StartUp.h"
 #include "support/Environment.h"
 #include "support/TestSystem.h"
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace sorvant::test {
 namespace {
@@ -55,6 +59,22 @@ std::string contents(const fs::path& path) {
 }
 
 const SyncCall realSync = syncToDisk;
+const CreateCall realCreate = createNewFile;
+
+// How many lines the program put on standard error.
+std::size_t linesSaid(const std::string& said) {
+  std::size_t n = 0;
+  for (std::size_t at = said.find("sorvant: "); at != std::string::npos; at = said.find("sorvant: ", at + 1)) ++n;
+  return n;
+}
+
+bool isRoot() {
+#ifdef _WIN32
+  return false;
+#else
+  return ::geteuid() == 0;
+#endif
+}
 
 // Each test owns a config folder; systems are created normally and then loaded from it.
 class SettingsTest : public ::testing::Test {
@@ -246,6 +266,95 @@ TEST_F(SettingsTest, AFolderThatCannotBeWrittenNeitherStopsStartNorShutdown) {
   syncToDisk = realSync;
   EXPECT_EQ(contents(file()), joined(lines));
   EXPECT_EQ(folderEntries(), (std::set<std::string>{"Sorvant.ini"}));
+
+  // A folder that takes no new files (C:/ to a standard account) while the file itself may be changed:
+  // the file is rewritten where it stands, cut to its new length, nothing left beside it.
+  lines.push_back("a line after the last");
+  store(joined(lines));
+  ts = start();
+  ts->port.setCommPort(9);
+  createNewFile = [](const fs::path&) {
+    errno = EACCES;
+    return -1;
+  };
+  const bool written = writeSettings(ts->sys, file());
+  createNewFile = realCreate;
+  EXPECT_TRUE(written);
+  EXPECT_EQ(linesOf(contents(file())).size(), 46u);
+  EXPECT_EQ(linesOf(contents(file()))[40], "9");
+  EXPECT_EQ(folderEntries(), (std::set<std::string>{"Sorvant.ini"}));
+
+  // The real thing, where it binds (an administrator may make files anywhere): a damaged file there
+  // cannot be kept aside, so it stays until the end of the run saves over it, and that is said.
+  if (!kWindows && !isRoot()) {
+    lines = defaultLines();
+    lines.pop_back();
+    store(joined(lines));
+    fs::permissions(file().parent_path(), fs::perms(0555));
+    testing::internal::CaptureStderr();
+    ts = start();
+    EXPECT_EQ(ts->port.commPort(), 1);
+    EXPECT_EQ(contents(file()), joined(lines));
+    ts->port.setCommPort(8);
+    unloadSystem(ts->sys);
+    const std::string said = testing::internal::GetCapturedStderr();
+    fs::permissions(file().parent_path(), fs::perms(0755));
+    EXPECT_NE(said.find("could not be kept aside"), std::string::npos) << said;
+    EXPECT_EQ(linesSaid(said), 1u) << said;
+    EXPECT_EQ(linesOf(contents(file()))[40], "8");
+    EXPECT_EQ(folderEntries(), (std::set<std::string>{"Sorvant.ini"}));
+  }
+}
+
+// A FIFO, a device or a socket where the file belongs, or a link to one, is neither waited on nor
+// replaced; nor is a file that cannot be read. One line says what was read and what will be kept.
+TEST_F(SettingsTest, OnlyARegularFileIsReadOrReplacedAndWhatIsNotReadIsSaidSo) {
+#ifdef _WIN32
+  GTEST_SKIP() << "FIFOs and file modes are Linux and Unix only";
+#else
+  const fs::path fifo = folder_ / "fifo";
+  for (const bool linked : {false, true}) {
+    fs::remove_all(folder_);
+    fs::create_directories(file().parent_path());
+    if (linked) {
+      ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+      fs::create_symlink(fifo, file());
+    } else {
+      ASSERT_EQ(::mkfifo(file().c_str(), 0644), 0);
+    }
+    testing::internal::CaptureStderr();
+    auto ts = start();
+    EXPECT_EQ(ts->sys.opt.Label_HEADING_CORRECTION.caption, "000 WEST");
+    ts->port.setCommPort(6);
+    unloadSystem(ts->sys);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("a FIFO, not a regular file: nothing was read"), std::string::npos) << said;
+    EXPECT_NE(said.find("will not be saved"), std::string::npos) << said;
+    EXPECT_EQ(linesSaid(said), 1u) << said;
+    EXPECT_TRUE(fs::is_fifo(fs::status(file())));
+    EXPECT_EQ(fs::is_symlink(fs::symlink_status(file())), linked);
+    EXPECT_EQ(folderEntries(), (std::set<std::string>{"Sorvant.ini"}));
+  }
+
+  if (isRoot()) return;  // an administrator reads any file
+  std::vector<std::string> lines = defaultLines();
+  lines[40] = "3";
+  store(joined(lines));
+  fs::permissions(file(), fs::perms::none);
+  testing::internal::CaptureStderr();
+  auto ts = start();
+  EXPECT_EQ(ts->port.commPort(), 1);
+  ts->port.setCommPort(6);
+  unloadSystem(ts->sys);
+  const std::string said = testing::internal::GetCapturedStderr();
+  fs::permissions(file(), fs::perms(0644));
+  EXPECT_NE(said.find("cannot be read (Permission denied): nothing was read, the default settings are in use"),
+            std::string::npos)
+      << said;
+  EXPECT_EQ(said.find("read from it"), std::string::npos) << said;
+  EXPECT_EQ(linesSaid(said), 1u) << said;
+  EXPECT_EQ(contents(file()), joined(lines));
+#endif
 }
 
 TEST_F(SettingsTest, TheWriterUsesAFileOfItsOwnAndFlushesItBeforeTheRename) {
@@ -284,6 +393,25 @@ TEST_F(SettingsTest, TheWriterUsesAFileOfItsOwnAndFlushesItBeforeTheRename) {
   if (!kWindows) {
     EXPECT_EQ(fs::status(file()).permissions(), fs::perms(0600));  // Windows has no such modes
   }
+#ifndef _WIN32
+  // Run as administrator on a user's file (sudo): the replaced file stays the user's, and a new one
+  // in the user's folder becomes the user's.
+  if (isRoot()) {
+    ASSERT_EQ(::chown(file().c_str(), 4321, 4322), 0);
+    ASSERT_TRUE(writeSettings(ts->sys, file()));
+    struct stat info = {};
+    ASSERT_EQ(::stat(file().c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 4321u);
+    EXPECT_EQ(info.st_gid, 4322u);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+    fs::remove(file());
+    ASSERT_EQ(::chown(file().parent_path().c_str(), 4323, 4324), 0);
+    ASSERT_TRUE(writeSettings(ts->sys, file()));
+    ASSERT_EQ(::stat(file().c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 4323u);
+    EXPECT_EQ(info.st_gid, 4324u);
+  }
+#endif
 }
 
 // A settings file kept elsewhere (a USB stick, a synced folder) and linked into the config folder: a damaged

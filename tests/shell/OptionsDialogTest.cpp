@@ -42,8 +42,33 @@ TEST(OptionsDialog, ASwatchClickPicksItsColourAndTheWindowTakesIt) {
   EXPECT_EQ(f.window.widgetFor(f.sys.main.Label_HDG)->palette().color(QPalette::WindowText), QColor(10, 20, 200));
   f.picker.answer = rgb(200, 0, 0);
   QTest::mouseClick(button(f, f.sys.opt.cmdbutton_DISPLAY_BACKGROUND_COLOR), Qt::LeftButton);
-  // The surface outside the disc shows the new window background at once.
+  // The surface outside the disc shows the new window background at once, and so does every label
+  // on a panel, the GPS warnings keeping their red on white.
   EXPECT_EQ(f.surface.image().pixelColor(2, 2), QColor(200, 0, 0));
+  const auto backgroundOf = [&](Control& label) {
+    QWidget* w = f.window.widgetFor(label);
+    return w->parentWidget()->grab(w->geometry()).toImage().pixelColor(w->width() - 1, w->height() - 1);
+  };
+  EXPECT_EQ(backgroundOf(f.sys.main.Label_HDG), QColor(200, 0, 0));
+  EXPECT_EQ(backgroundOf(f.sys.main.Label_KEYPAD), QColor(200, 0, 0));
+  EXPECT_EQ(backgroundOf(f.sys.main.Label_GPS_SPEED), QColor(255, 255, 255));
+}
+
+// A frame's top border runs through the middle of its caption, where the twips put it: not a title's
+// height lower, behind the first row of buttons, nor under the MAG VAR read-out.
+TEST(OptionsDialog, CaptionedFramesDrawTheirBorderThroughTheCaption) {
+  ShellFixture f;
+  QTest::keyClick(&f.window, Qt::Key_O);
+  for (Control* frame : {&f.sys.opt.Frame_COLORS, &f.sys.opt.frame_COMM, &f.sys.opt.Frame_HEADING_SOURCE,
+                         &f.sys.opt.Frame_HEADING_CORRECTION, &f.sys.opt.Frame_DECAY}) {
+    QWidget* w = f.options->widgetFor(*frame);
+    const QImage image = w->grab().toImage();
+    const int line = QFontMetrics(w->font()).height() / 2;
+    const QRgb dark = w->palette().color(QPalette::Dark).rgb();
+    EXPECT_EQ(image.pixel(w->width() - 4, line), dark) << frame->name;
+    EXPECT_EQ(image.pixel(0, line + 4), dark) << frame->name;
+    EXPECT_NE(image.pixel(w->width() - 4, line + 4), dark) << frame->name;
+  }
 }
 
 TEST(OptionsDialog, ClosingKeepsEveryValueForTheNextOpening) {

@@ -337,14 +337,18 @@ TEST_F(SerialPortTest, SystemShowsTheSilentLineWarningWhileTheDeviceIsGone) {
   EXPECT_FALSE(m.Label_COM_TIMEOUT.visible);
 }
 
-// The speed the terminal behind a path is set to, as stty reports it; 0 when it cannot be read.
+// The speed the terminal behind a path is set to, read through the descriptor this process already
+// holds on it; 0 when none is open. A second open of the device would fail for anyone but root: the
+// adapter opens it for exclusive use (TIOCEXCL), as a port taken by one program should be.
 speed_t terminalSpeed(const QString& path) {
-  const int fd = ::open(path.toLocal8Bit().constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0) return 0;
-  termios t{};
-  const speed_t speed = ::tcgetattr(fd, &t) == 0 ? ::cfgetispeed(&t) : 0;
-  ::close(fd);
-  return speed;
+  const QString device = QFileInfo(path).canonicalFilePath();
+  const QDir descriptors(QStringLiteral("/proc/self/fd"));
+  for (const QString& entry : descriptors.entryList(QDir::Files | QDir::System)) {
+    if (QFileInfo(descriptors.filePath(entry)).symLinkTarget() != device) continue;
+    termios t{};
+    if (::tcgetattr(entry.toInt(), &t) == 0) return ::cfgetispeed(&t);
+  }
+  return 0;
 }
 
 TEST_F(SerialPortTest, StoredSpeedReachesThePortThatStartUpOpens) {

@@ -61,6 +61,7 @@ class Program {
   }
   void set(const QString& name, const QString& value) { env_.insert(name, value); }
   QString settingsFolder() const { return config_.path() + QStringLiteral("/sorvant"); }
+  QString settingsFileName() const { return settingsFolder() + QStringLiteral("/Sorvant.ini"); }
   QString runtimeFolder() const { return runtime_.path(); }
   std::filesystem::path settingsFile() const {
     return (settingsFolder() + QStringLiteral("/Sorvant.ini")).toStdString();
@@ -76,7 +77,7 @@ class Program {
   }
   // True once `p` holds the one-instance lock (it listens for later starts from then on).
   bool holdsTheLock(const QProcess& p) const {
-    QLockFile lock(SingleInstance::lockFileName(settingsFolder(), runtimeFolder()));
+    QLockFile lock(SingleInstance::lockFileName(settingsFileName()));
     qint64 pid = 0;
     return QTest::qWaitFor([&] { return lock.getLockInfo(&pid, nullptr, nullptr) && pid == p.processId(); }, 30000);
   }
@@ -99,7 +100,7 @@ TEST(Termination, ASecondStartRaisesTheRunningProgramUnlessItIsHungOrGone) {
 
   // Once it answers (a patient ask, as a loaded machine may start slowly), a second start is
   // answered and ends at once; the settings file is not even rewritten.
-  ASSERT_FALSE(SingleInstance(program.settingsFolder(), program.runtimeFolder(), 30000).claim());
+  ASSERT_FALSE(SingleInstance(program.settingsFileName(), program.runtimeFolder(), 30000).claim());
   const ino_t before = inode(program.settingsFile());
   auto second = program.start();
   ASSERT_TRUE(second->waitForFinished(30000));
@@ -111,7 +112,7 @@ TEST(Termination, ASecondStartRaisesTheRunningProgramUnlessItIsHungOrGone) {
   // Hung: a later start waits a while for an answer, then runs on its own.
   ::kill(static_cast<pid_t>(first->processId()), SIGSTOP);
   {
-    SingleInstance impatient(program.settingsFolder(), program.runtimeFolder(), 300);
+    SingleInstance impatient(program.settingsFileName(), program.runtimeFolder(), 300);
     EXPECT_TRUE(impatient.claim());
   }
   // Gone (killed, its lock and socket left behind): the next start runs normally and, told to
@@ -120,7 +121,7 @@ TEST(Termination, ASecondStartRaisesTheRunningProgramUnlessItIsHungOrGone) {
   first->waitForFinished();
   auto third = program.start();
   ASSERT_TRUE(program.holdsTheLock(*third));
-  EXPECT_FALSE(SingleInstance(program.settingsFolder(), program.runtimeFolder(), 30000).claim());  // answered
+  EXPECT_FALSE(SingleInstance(program.settingsFileName(), program.runtimeFolder(), 30000).claim());  // answered
   third->terminate();
   ASSERT_TRUE(third->waitForFinished(30000));
   EXPECT_EQ(third->exitCode(), 0);
@@ -141,7 +142,7 @@ TEST(Termination, TheDisplayGoingAwayWithTheSessionStillWritesTheSettings) {
   auto running = program.start();
   ASSERT_TRUE(program.holdsTheLock(*running));
   // Answered: the program runs its event loop, its settings read.
-  ASSERT_FALSE(SingleInstance(program.settingsFolder(), program.runtimeFolder(), 30000).claim());
+  ASSERT_FALSE(SingleInstance(program.settingsFileName(), program.runtimeFolder(), 30000).claim());
   const ino_t before = inode(program.settingsFile());
 
   display.terminate();  // the X server ends; the toolkit ends the program without closing its window
