@@ -243,6 +243,9 @@ ReplaceResult replaceFile(const fs::path& path, std::string_view text) {
   if (fd < 0) {
     const int error = errno;
     if (kind == FileKind::Regular && refusedForWantOfPermission(error)) return rewriteInPlace(target, text);
+    // The temporary name means nothing to an operator when the file itself cannot be made either.
+    if (kind == FileKind::Missing)
+      return {ReplaceStatus::Failed, target.string() + " cannot be made in " + folder.string() + ": " + describe(error)};
     return {ReplaceStatus::Failed, temporary.string() + ": " + describe(error)};
   }
 

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iostream>
 #include <limits>
+#include <map>
 #include <optional>
 #include <set>
 #include <sstream>
@@ -174,13 +175,13 @@ std::error_code setAside(const fs::path& path) {
 
 // What was said about each settings file in this run: every fault is told once, however often the
 // file is met again.
-std::set<fs::path>& told() {
-  static std::set<fs::path> files;
-  return files;
+std::map<fs::path, std::string>& told() {
+  static std::map<fs::path, std::string> said;
+  return said;
 }
 
 void tellOnce(const fs::path& path, const std::string& message) {
-  if (!told().insert(path).second) return;
+  if (!told().emplace(path, message).second) return;
   std::cerr << "sorvant: " << message << "\n";
 }
 
@@ -277,8 +278,13 @@ void readSettings(System& sys, const fs::path& path) {
         applyBuiltInDefaults(sys);
         break;
       }
-      replaced = writeDefaultSettings(path);
+      const ReplaceResult defaults = replaceSettingsFile(path, defaultSettingsText());
+      replaced = defaults.status == ReplaceStatus::Written;
       if (replaced) continue;
+      // No file can be made there (C:/ to a standard account without the installer's file).
+      if (defaults.status == ReplaceStatus::Failed)
+        tellOnce(path, "the settings cannot be kept: " + defaults.reason +
+                           "; the default settings are in use and changes will not be saved");
     }
     // One replacement at most: defaults that cannot be written, or not read back, end the retries
     // and the same defaults apply from memory.
@@ -286,6 +292,10 @@ void readSettings(System& sys, const fs::path& path) {
     break;
   }
   if (writeProtected) tellNotSaved(path);
+  // Standard error reaches no one when the program is started from a menu, and never on Windows: the
+  // same words rest on the QUIT button, where an operator looks before ending a run.
+  const auto said = told().find(path);
+  sys.main.CmdButton_QUIT.toolTip = said == told().end() ? std::string() : said->second;
   // The modes the failed read left (test source off, acquisition on) want the receiver; it is
   // heard again on the port number now in force.
   const MainControls& m = sys.main;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -278,11 +279,24 @@ TEST_F(SettingsTest, AFolderThatCannotBeWrittenNeitherStopsStartNorShutdown) {
     return -1;
   };
   const bool written = writeSettings(ts->sys, file());
-  createNewFile = realCreate;
   EXPECT_TRUE(written);
   EXPECT_EQ(linesOf(contents(file())).size(), 46u);
   EXPECT_EQ(linesOf(contents(file()))[40], "9");
   EXPECT_EQ(folderEntries(), (std::set<std::string>{"Sorvant.ini"}));
+  // With no file there yet (a copy run without its installer) nothing can be kept, and start-up says
+  // so where the operator can see it, standard error being shown nowhere on Windows.
+  fs::remove(file());
+  testing::internal::CaptureStderr();
+  ts = start();
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+  EXPECT_NE(said.find("cannot be made in"), std::string::npos) << said;
+  EXPECT_NE(ts->sys.main.CmdButton_QUIT.toolTip.find("changes will not be saved"), std::string::npos);
+  EXPECT_NE(said.find(ts->sys.main.CmdButton_QUIT.toolTip), std::string::npos) << said;
+  createNewFile = realCreate;
+  store(joined(lines));
+  ts = start();
+  EXPECT_EQ(ts->sys.main.CmdButton_QUIT.toolTip, "");
 
   // The real thing, where it binds (an administrator may make files anywhere): a damaged file there
   // cannot be kept aside, so it stays until the end of the run saves over it, and that is said.
