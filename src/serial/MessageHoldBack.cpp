@@ -38,7 +38,7 @@ std::string MessageHoldBack::release() {
 int MessageHoldBack::holdMs(int bitsPerSecond) {
   const long long speed = bitsPerSecond > 0 ? bitsPerSecond : kSlowestSpeed;
   const long long bitMs = static_cast<long long>(kMissingCharacters) * kBitsPerCharacter * 1000;
-  return static_cast<int>((bitMs + speed - 1) / speed) + kAdapterDelayMs;
+  return static_cast<int>((bitMs + speed - 1) / speed) + kAdapterDelayMs + kDeliveryMarginMs;
 }
 
 }  // namespace sorvant

@@ -12,6 +12,9 @@ class MessageHoldBack {
  public:
   // A USB serial adapter hands over what it has received at the latest this long after it came in.
   static constexpr int kAdapterDelayMs = 16;
+  // What the read then takes to reach the program: USB frames, the kernel, an event loop still busy
+  // with a processing cycle.
+  static constexpr int kDeliveryMarginMs = 10;
 
   // The characters of one read, after anything held from earlier reads. Returns what can be delivered
   // now, in order; a trailing "%" followed by fewer than three characters is kept back.
@@ -24,8 +27,9 @@ class MessageHoldBack {
   std::size_t held() const { return held_.size(); }
 
   // How long a held "%" waits for the rest of its message on a line of this many bits per second
-  // (8N1, ten bits a character): the time of the three characters that can be missing plus the
-  // adapter's delay, rounded up to whole milliseconds. A speed of 0 or less counts as 1200 bit/s.
+  // (8N1, ten bits a character): the time of the three characters that can be missing, rounded up to
+  // whole milliseconds, plus the adapter's delay and the delivery margin. A speed of 0 or less counts
+  // as 1200 bit/s.
   static int holdMs(int bitsPerSecond);
 
  private:
