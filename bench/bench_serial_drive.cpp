@@ -254,8 +254,8 @@ int main(int argc, char** argv) {
 #endif
               seeds);
   std::printf("%-10s %-17s %6s %6s %17s %17s\n", "line", "GPS", "load", "sent", "counted", "at the bearing");
-  for (const Case& c : {Case{4800, 0}, Case{4800, 1}, Case{4800, 2}, Case{9600, 1}, Case{9600, 2}, Case{1200, 0},
-                        Case{1200, 1}}) {
+  for (const Case& c :
+       {Case{4800, 0}, Case{4800, 1}, Case{4800, 2}, Case{9600, 1}, Case{9600, 2}, Case{1200, 0}, Case{1200, 1}}) {
     int minCounted = std::numeric_limits<int>::max(), maxCounted = 0, minRight = minCounted, maxRight = 0, sent = 0;
     double load = 0;
     for (int seed = 1; seed <= seeds; ++seed) {

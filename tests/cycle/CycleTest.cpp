@@ -171,8 +171,8 @@ TEST(Cycle, WallClockStepsLeaveEveryElapsedTimeAlone) {
     const char* what;
     double seconds;
   };
-  for (const Step& step : {Step{"1 h back", -3600.0}, Step{"4 h back", -4 * 3600.0},
-                           Step{"2 h forward", 2 * 3600.0}, Step{"22 h suspend", 22 * 3600.0}}) {
+  for (const Step& step : {Step{"1 h back", -3600.0}, Step{"4 h back", -4 * 3600.0}, Step{"2 h forward", 2 * 3600.0},
+                           Step{"22 h suspend", 22 * 3600.0}}) {
     TestSystem ts;
     armReceiver(ts);  // the last data: now
     DisplayState& st = ts.sys.st;

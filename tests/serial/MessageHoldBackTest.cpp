@@ -18,7 +18,7 @@ TEST(MessageHoldBack, KeepsACutMessageForTheTimeItsRestTakesAtTheLineSpeed) {
   EXPECT_EQ(hold.feed("3\r"), "%123\r");
   EXPECT_FALSE(hold.holding());
   EXPECT_EQ(hold.feed("%123"), "%123");  // complete: nothing held
-  EXPECT_EQ(hold.feed("ab%%"), "ab");     // held from the first "%" among the last three characters
+  EXPECT_EQ(hold.feed("ab%%"), "ab");    // held from the first "%" among the last three characters
   EXPECT_EQ(hold.release(), "%%");
   EXPECT_FALSE(hold.holding());
   EXPECT_EQ(hold.release(), "");

@@ -17,8 +17,8 @@ namespace sorvant::test {
 // stepWall() or setting `now` sets the wall clock alone, as a time sync or a suspend does.
 class FakeClock final : public Clock {
  public:
-  double now = 36000.0;      // wall clock: 10:00:00
-  double steady = 5000.0;    // steady clock, from an arbitrary origin
+  double now = 36000.0;    // wall clock: 10:00:00
+  double steady = 5000.0;  // steady clock, from an arbitrary origin
   double secondsSinceMidnight() const override { return now; }
   std::string timeOfDayText() const override {
     const int s = static_cast<int>(std::floor(now));
