@@ -135,19 +135,19 @@ void play(Bench& b, const Timed& line, unsigned seed, std::size_t minPiece, std:
     if (end < line.text.size()) end = cutBefore(line.text, fed, end);
     const double arrives = start + line.at[end - 1];
     while (nextTick <= arrives) {
-      b.clock.now = nextTick;
+      b.clock.runTo(nextTick);
       const std::size_t buffered = b.sys.st.GPS_BUFFER.size();
       Timer1_Timer(b.sys);
       onTick(fed, buffered);
       nextTick += kTick;
     }
-    b.clock.now = arrives;
+    b.clock.runTo(arrives);
     if (delivered != nullptr) delivered->resize(end, arrives - start);
     b.port.feed(line.text.substr(fed, end - fed));
     fed = end;
   }
   for (int i = 0; i < 4; ++i) {
-    b.clock.now = nextTick;
+    b.clock.runTo(nextTick);
     const std::size_t buffered = b.sys.st.GPS_BUFFER.size();
     Timer1_Timer(b.sys);
     onTick(fed, buffered);

@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
   DaySystem d;
   System& sys = d.sys;
   Form_KeyDown(sys, KeyD, 0);  // decay on
-  d.clock.now = 36000.0;       // 10:00, so a whole day crosses midnight at hour 14
+  d.clock.runTo(36000.0);      // 10:00, so a whole day crosses midnight at hour 14
   stampAcquisitionTime(sys);
   sys.st.ACQTIME = 0;
 

@@ -16,15 +16,15 @@ int hexValue(char c) {
   return -1;
 }
 
-// The checksum rule, written out independently of the reader: a sentence with a "*" within its
-// first 80 characters (the longest legal sentence, "$" to the last checksum digit) is good only
-// when two hex digits follow it and equal the XOR of every character between "$" and "*".
+// The checksum rule, written out independently of the reader: a sentence with a "*" (within its first
+// 80 characters, the longest legal sentence, or beyond them in a longer one) is good only when two
+// hex digits follow it and equal the XOR of every character between "$" and "*".
 bool checksumHolds(std::string_view text, std::size_t at) {
   std::size_t end = at + 1;
   while (end < text.size() && text[end] != '\r' && text[end] != '\n' && text[end] != '$') ++end;
   const std::string_view sentence = text.substr(at, end - at);
   const std::size_t star = sentence.find('*');
-  if (star == std::string_view::npos || star >= 80) return true;
+  if (star == std::string_view::npos) return true;
   if (star + 2 >= sentence.size()) return false;
   const int high = hexValue(sentence[star + 1]);
   const int low = hexValue(sentence[star + 2]);

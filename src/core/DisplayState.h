@@ -2,6 +2,7 @@
 // The main window's display state: one record that every step reads and writes.
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <string>
 
 #include "core/Color.h"
@@ -97,10 +98,13 @@ struct DisplayState {
   // [memory 0..5][element 0..362]: 1..360 counts, 361 RINGCOUNT, 362 MAXVECTOR.
   std::array<std::array<Single, 363>, 6> MEMORY_STORE{};
 
-  // Not part of the record's meaning: the last clock reading (unrounded). Midnight is seen as the
-  // counter falling back from near the end of the day, at whichever reading comes first, so a
-  // stamp or a first reading just after midnight never hides a later midnight.
-  double lastClockReading = 0;
+  // Not part of the record's meaning: the clock the rules read (System::readClock). It runs on the
+  // steady clock from the wall clock's reading at the first look: clockOrigin seconds since midnight
+  // then, at steady reading steadyOrigin; clockDay counts the midnights it has passed since.
+  bool clockStarted = false;
+  double clockOrigin = 0;
+  double steadyOrigin = 0;
+  double clockDay = 0;
   // Acquisition time in double precision: ACQTIME is this value as a Single. Adding 0.05 s twenty
   // times a second to a Single would lose the fraction as the total grows (minutes a day).
   double acquisitionSeconds = 0;
@@ -108,8 +112,12 @@ struct DisplayState {
   // from the rounded stamp would add each tick's rounding to the total and run the clock up to
   // half a second per second fast or slow, depending on where in the second the ticks fall.
   double dfClock = 0;
-  // Set by serial reception just before it runs the cycle for the DF message it has taken.
+  // Set by serial reception just before it runs the cycle for the DF message it has taken, and by
+  // the tick that takes a waiting one.
   bool dfTakenForThisCycle = false;
+  // DF messages (their three characters) that found the period's message taken, oldest first; each
+  // later period takes one.
+  std::deque<std::string> dfWaiting;
   // The port number that the serial port's tooltips were last built from (the failure reason they
   // were built from is Label_COM_TIMEOUT's tooltip), so the device is not looked up every cycle.
   int tipPort = 0;

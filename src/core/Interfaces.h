@@ -7,13 +7,19 @@
 
 namespace sorvant {
 
+// Two clocks: the wall clock, which the operator reads and which can step either way (time
+// synchronisation, summer time, someone setting it, a suspend), and a steady clock that never steps,
+// by which every elapsed time is measured.
 class Clock {
  public:
   virtual ~Clock() = default;
-  // Seconds since local midnight, with fraction.
+  // Wall clock: seconds since local midnight, with fraction.
   virtual double secondsSinceMidnight() const = 0;
-  // Local time of day in the platform's long time format ("14:03:59" or "2:03:59 PM").
+  // Wall clock: local time of day in the platform's long time format ("14:03:59" or "2:03:59 PM").
   virtual std::string timeOfDayText() const = 0;
+  // Steady clock: seconds from an arbitrary fixed origin, with fraction; never goes back or jumps
+  // when the wall clock is set, and does not run while the machine is suspended.
+  virtual double monotonicSeconds() const = 0;
 };
 
 // The serial port, receive only. Opening can fail; open() then leaves the port closed and says why.

@@ -2,12 +2,14 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QTime>
+#include <chrono>
 
 #include "core/Interfaces.h"
 
 namespace sorvant {
 
-// The local clock: seconds since midnight and the time of day in the locale's long format.
+// The local clock: seconds since midnight and the time of day in the locale's long format; elapsed
+// times from the system's steady clock (CLOCK_MONOTONIC on Linux, the performance counter on Windows).
 // The local time and its text are worked out once per second; within the second the fraction
 // comes from the system clock alone, which needs no time zone look-up.
 class QtClock final : public Clock {
@@ -20,6 +22,9 @@ class QtClock final : public Clock {
   std::string timeOfDayText() const override {
     update(QDateTime::currentMSecsSinceEpoch());
     return text_;
+  }
+  double monotonicSeconds() const override {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
   }
 
  private:

@@ -1,30 +1,44 @@
 #include "core/System.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace sorvant {
 
 namespace {
 
-// A wrap of the seconds-since-midnight counter drops it by more than a few hours (nearly a day at a
-// 50 ms tick; less when the machine slept across midnight). A change to winter time drops it by
-// an hour and is not a midnight.
-constexpr double kMidnightDrop = 3 * 3600.0;
-constexpr Long kDay = 86400;
+constexpr double kDay = 86400.0;
 
 }  // namespace
 
 double System::readClock() {
-  const double now = clock.secondsSinceMidnight();
   DisplayState& s = st;
-  // Midnight: every stamp moves back by a day, so no elapsed time changes.
-  if (now < s.lastClockReading - kMidnightDrop) {
-    s.DF_TIME -= kDay;
-    s.dfClock -= kDay;
-    s.LAST_COM_TIME -= kDay;
-    s.DECAY_TIME -= kDay;
-    s.GPS_TIME -= kDay;
-    s.ROLLOVER = clockSeconds(now);
+  const double steady = clock.monotonicSeconds();
+  if (!s.clockStarted) {
+    s.clockStarted = true;
+    s.clockOrigin = clock.secondsSinceMidnight();
+    s.steadyOrigin = steady;
+    s.clockDay = 0;
   }
-  s.lastClockReading = now;
+  // Elapsed times are differences of this clock, so it must never step: it follows the steady clock
+  // alone, and a wall clock set back by an hour, or a machine resumed from a suspend, moves no stamp
+  // into the future or the past. It still counts seconds since a midnight, so the Single arithmetic of
+  // the rules keeps its precision however long the program runs.
+  const double total = s.clockOrigin + std::max(0.0, steady - s.steadyOrigin);
+  const double day = std::floor(total / kDay);
+  const double now = total - day * kDay;
+  // Midnight: every stamp moves back by a day, so no elapsed time changes. Counted in whole days, not
+  // guessed from the clock falling back, so even a reading more than a day after the last one is right.
+  if (day > s.clockDay) {
+    const Long back = static_cast<Long>((day - s.clockDay) * kDay);
+    s.DF_TIME -= back;
+    s.dfClock -= back;
+    s.LAST_COM_TIME -= back;
+    s.DECAY_TIME -= back;
+    s.GPS_TIME -= back;
+    s.ROLLOVER = clockSeconds(now);
+    s.clockDay = day;
+  }
   return now;
 }
 

@@ -53,8 +53,9 @@ struct System {
   ColorPicker& picker;
   Random& random;
 
-  // Reads the clock for a rule or a stamp. Midnight is applied first, so a stamp taken on the new
-  // day is never moved back a day by a later midnight check.
+  // Reads the clock for a rule or a stamp: seconds since midnight on a clock that never steps (the
+  // wall clock's time of day at the first reading, run on from there by the steady clock). Midnight
+  // is applied first, so a stamp taken on the new day is never moved back a day by a later check.
   double readClock();
   // The clock as the rules read it: a Single.
   Single clockNow() { return static_cast<Single>(readClock()); }

@@ -13,6 +13,8 @@ namespace sorvant {
 void Timer1_Timer(System& sys) {
   sys.st.NEW_DF_MESSAGE = false;
   sys.main.Timer1.enabled = false;
+  // A DF message that arrived while an earlier one held the slot is this period's message.
+  takeWaitingDfMessage(sys);
   EXECUTIVE(sys);
 }
 
@@ -20,7 +22,7 @@ void EXECUTIVE(System& sys) {
   DisplayState& st = sys.st;
   TIMERS(sys);
   showPortState(sys);
-  // A DF message is decoded only by the cycle that reception started for it; any other cycle
+  // A DF message is decoded only by the cycle that took it (reception's, or the tick's); any other cycle
   // before the next tick leaves it alone, so no bearing is counted twice.
   const bool takeDf = st.dfTakenForThisCycle;
   st.dfTakenForThisCycle = false;

@@ -9,7 +9,7 @@ namespace sorvant {
 void EXECUTIVE(System& sys);
 // The time-based rules: midnight, acquisition time, playback, serial time-out, decay, GPS watchdog.
 void TIMERS(System& sys);
-// The 50 ms tick: frees the DF gate, disables the timer for the cycle, runs it.
+// The 50 ms tick: frees the DF gate, takes a waiting DF message, disables the timer for the cycle, runs it.
 void Timer1_Timer(System& sys);
 
 }  // namespace sorvant

@@ -10,10 +10,12 @@ namespace sorvant::nmea {
 namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
-// The longest sentence the standard allows, line end included.
-constexpr std::size_t kCompleteLength = 82;
-// The part of the text read for one sentence: the longest sentence without its line end.
+// The part of the text read for one sentence: the longest sentence the standard allows, without its
+// line end.
 constexpr std::size_t kWindow = 80;
+// Receivers that report high-precision positions send longer sentences (an RMC of 88 characters and
+// more); one is read whole, up to this length, when its checksum vouches for all of it.
+constexpr std::size_t kLongestSentence = 120;
 constexpr double kMaxCourse = 359.99;
 constexpr double kMaxSpeed = 300;
 
@@ -107,20 +109,29 @@ CourseReading readCourse(std::string_view text) {
   const std::size_t p = findCourseSentence(text, kind);
   if (p == npos) return {};
   // A sentence has arrived whole once its line end, or the "$" of the next sentence, follows it. Text
-  // that runs on past the longest sentence the standard allows without either is not going to end.
+  // that runs on past the longest sentence read without either is not going to end.
   const std::size_t end = text.find_first_of("\r\n$", p + 1);
-  if (end == npos && text.size() - p < kCompleteLength) return {CourseReading::Outcome::Waiting};
+  if (end == npos && text.size() - p < kLongestSentence + 2) return {CourseReading::Outcome::Waiting};
 
   // The sentence up to its end (the rest of the text when no end has come; substr clamps the length).
   const std::string_view whole = text.substr(p, end - p);
-  // Read at most the longest sentence, so a damaged one never borrows fields from its neighbour.
-  const std::string_view sentence = whole.substr(0, kWindow);
-  // Past the window a "*" still announces a checksum, one that covers text this reading never saw: the
-  // part read cannot pass as a sentence without one (two sentences run together by a lost line end).
-  const bool uncheckable = sentence.find('*') == npos && whole.find('*', sentence.size()) != npos;
-  CourseReading reading = uncheckable ? refused() : readSentence(sentence, kind);
+  const std::size_t star = whole.find('*');
+  CourseReading reading;
+  if (star == npos || star < kWindow) {
+    // Read at most the standard's longest sentence, so a damaged one never borrows fields from its
+    // neighbour.
+    const std::string_view sentence = whole.substr(0, kWindow);
+    reading = readSentence(sentence, kind);
+    reading.length = sentence.size();
+  } else {
+    // The checksum lies past the standard's length: it is read, over the whole sentence, when the
+    // sentence is complete and of a sane length. Two sentences run together by a lost line end fail
+    // it, as does one cut short; the part before character 80 never passes alone.
+    const bool readable = end != npos && whole.size() <= kLongestSentence;
+    reading = readable ? readSentence(whole, kind) : refused();
+    reading.length = whole.size();
+  }
   reading.start = p;
-  reading.length = sentence.size();
   return reading;
 }
 

@@ -23,6 +23,12 @@ bool startsWithDigit(const std::string& text, std::size_t from) {
   return i < end && text[i] >= '0' && text[i] <= '9';
 }
 
+// Whether a message's characters read as a relative bearing, 0..359.
+bool isRelativeBearing(const std::string& message) {
+  const double rel = static_cast<Single>(readNumber(message));
+  return rel >= 0 && rel <= 359;
+}
+
 }  // namespace
 
 void MSComm1_OnComm(System& sys) {
@@ -33,26 +39,40 @@ void MSComm1_OnComm(System& sys) {
   sys.MSComm1.discardInput();
   if (st.COM_TIMEOUT_TIMER) st.LAST_COM_TIME = sys.clockSecondsNow();
 
-  // One DF message per timer period; later ones in the period still fed the buffer and the watchdog.
-  if (st.NEW_DF_MESSAGE) return;
-  std::size_t start = st.INBUFF.find(kDfStart);
-  // A "%" of line noise is no message: it neither counts nor takes the period's message, so the next
-  // "%" is looked at.
-  while (start != std::string::npos && !startsWithDigit(st.INBUFF, start + 1))
-    start = st.INBUFF.find(kDfStart, start + 1);
-  if (start == std::string::npos) return;
-  st.DF_MESSAGE = st.INBUFF.substr(start + 1, kDfDigits);
+  // A GPS sentence holds the line while the receiver goes on taking bearings, which then arrive back
+  // to back: each message waits its turn, one counted per timer period.
+  for (std::size_t start = st.INBUFF.find(kDfStart); start != std::string::npos;
+       start = st.INBUFF.find(kDfStart, start + 1)) {
+    // A "%" of line noise, or three characters that are no bearing ("999"), is no message: it neither
+    // counts nor takes a period, so the next "%" is looked at.
+    if (!startsWithDigit(st.INBUFF, start + 1)) continue;
+    std::string message = st.INBUFF.substr(start + 1, kDfDigits);
+    if (!isRelativeBearing(message)) continue;
+    if (st.dfWaiting.size() >= kDfWaitingLimit) st.dfWaiting.pop_front();
+    st.dfWaiting.push_back(std::move(message));
+  }
+  if (st.NEW_DF_MESSAGE || !takeWaitingDfMessage(sys)) return;
+  sys.runCycle();
+}
+
+bool takeWaitingDfMessage(System& sys) {
+  DisplayState& st = sys.st;
+  // Messages of a port that has since closed (acquisition off, the test source on) are not counted.
+  if (!sys.MSComm1.portOpen()) st.dfWaiting.clear();
+  if (st.dfWaiting.empty()) return false;
+  st.DF_MESSAGE = std::move(st.dfWaiting.front());
+  st.dfWaiting.pop_front();
   st.NEW_DF_MESSAGE = true;
   st.dfTakenForThisCycle = true;
-  sys.runCycle();
+  return true;
 }
 
 void DF_IN(System& sys) {
   DisplayState& st = sys.st;
   MainControls& m = sys.main;
+  // Reception takes only messages that read as bearings; a message set by other means is checked too.
+  if (!isRelativeBearing(st.DF_MESSAGE)) return;
   const Single rel = static_cast<Single>(readNumber(st.DF_MESSAGE));
-  // Three characters can spell "-05" or "999"; those are line noise, not bearings, and leave no trace.
-  if (!(rel >= 0 && rel <= 359)) return;
 
   const int rounded = toInteger16(static_cast<Single>(st.HEADING) + rel);
   st.TRUE_DF_BEARING = static_cast<Integer>((rounded % 360 + 360) % 360);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "cycle/Cycle.h"
 #include "histogram/Accumulation.h"
 #include "input/KeyMap.h"
@@ -36,7 +38,7 @@ TEST(Cycle, TotalTimeCaptionFollowsTheClock) {
 TEST(Cycle, AcquisitionTimeKeepsPaceWithTheClockWhereverTheTicksFall) {
   for (double phase : {0.0, 0.013, 0.037, 0.5}) {
     TestSystem ts;
-    ts.clock.now = 36000.0 + phase;
+    ts.clock.runTo(36000.0 + phase);
     stampAcquisitionTime(ts.sys);
     ts.sys.st.ACQTIME = 0;
     for (int i = 0; i < 1200; ++i) ts.tick(0.05);
@@ -47,7 +49,7 @@ TEST(Cycle, AcquisitionTimeKeepsPaceWithTheClockWhereverTheTicksFall) {
 
 TEST(Cycle, AcquisitionTimeStaysTrueOverAWholeDay) {
   TestSystem ts;
-  ts.clock.now = 0.01;
+  ts.clock.runTo(0.01);
   ts.sys.st.SIMULATE_TIMER = false;
   stampAcquisitionTime(ts.sys);
   ts.sys.st.ACQTIME = 0;
@@ -116,7 +118,7 @@ TEST(Cycle, GpsWatchdogFiresAfterMoreThanTenSecondsOnlyForTheReceiver) {
 
 TEST(Cycle, MidnightChangesNoElapsedTime) {
   TestSystem ts;
-  ts.clock.now = 86390.0;
+  ts.clock.runTo(86390.0);
   armReceiver(ts);
   DisplayState& st = ts.sys.st;
   st.GPS_TIMER = true;
@@ -139,34 +141,73 @@ TEST(Cycle, MidnightChangesNoElapsedTime) {
 
 TEST(Cycle, MidnightIsSeenEveryDayWhereverTheFirstReadingFalls) {
   TestSystem ts;
-  ts.clock.now = 0.3;  // the rounded stamp would be 0 and hide every later midnight
+  ts.clock.runTo(0.3);  // the rounded stamp would be 0 and hide every later midnight
   Timer1_Timer(ts.sys);
   // Each day's first reading falls later after midnight than the day before's.
   for (double after : {0.1, 0.31, 0.45}) {
-    ts.clock.now = 86399.9;
+    ts.clock.runTo(86399.9);
     stampAcquisitionTime(ts.sys);
     ts.sys.st.ACQTIME = 0;
     Timer1_Timer(ts.sys);
-    ts.clock.now = after;
+    ts.clock.runTo(after);
     Timer1_Timer(ts.sys);
     EXPECT_GE(ts.sys.st.ACQTIME, 0.0f) << after;
     EXPECT_LT(ts.sys.st.ACQTIME, 1.0f) << after;
     EXPECT_EQ(ts.sys.st.ROLLOVER, 0) << after;
   }
-  // A machine that slept from ten in the morning to just after midnight has passed one.
-  ts.clock.now = 36000;
+  // A machine that ran from ten in the morning to just after midnight without a tick has passed one.
+  ts.clock.runTo(36000);
   Timer1_Timer(ts.sys);
-  ts.clock.now = 0.25;
+  ts.clock.runTo(0.25);
   Timer1_Timer(ts.sys);
   EXPECT_NEAR(ts.sys.st.ACQTIME, 0.55 + 35999.55 + 50400.25, 0.1);
-  // A clock set back by an hour is no midnight, and takes no acquisition time away.
-  ts.clock.now = 7200;
-  Timer1_Timer(ts.sys);
-  const Single before = ts.sys.st.ACQTIME;
-  ts.clock.now = 3600;
-  Timer1_Timer(ts.sys);
-  EXPECT_EQ(ts.sys.st.DF_TIME, 3600);
-  EXPECT_EQ(ts.sys.st.ACQTIME, before);
+}
+
+// Laptops step the wall clock: summer time ends, a time sync corrects it, someone sets it, a suspend
+// of most of a day ends. With the line silent since just before the step, decay keeps its beat, the
+// warnings come 5 and 10 s after the last data, and acquisition time is the time acquired.
+TEST(Cycle, WallClockStepsLeaveEveryElapsedTimeAlone) {
+  struct Step {
+    const char* what;
+    double seconds;
+  };
+  for (const Step& step : {Step{"1 h back", -3600.0}, Step{"4 h back", -4 * 3600.0}, Step{"2 h forward", 2 * 3600.0},
+                           Step{"22 h suspend", 22 * 3600.0}}) {
+    TestSystem ts;
+    armReceiver(ts);  // the last data: now
+    DisplayState& st = ts.sys.st;
+    MainControls& m = ts.sys.main;
+    st.GPS_TIMER = true;
+    Form_KeyDown(ts.sys, KeyD, 0);  // decay on, every 5 s
+    ASSERT_TRUE(st.DECAY_TIMER);
+    st.BEARING_COUNT[100] = 1000;
+    stampAcquisitionTime(ts.sys);
+    st.ACQTIME = 0;
+    const double start = ts.clock.steady;
+    ts.tick(1.0);
+    ts.clock.stepWall(step.seconds);
+    double comTimeout = -1, gpsFail = -1;
+    std::vector<double> decays;
+    Single count = st.BEARING_COUNT[100];
+    while (ts.clock.steady - start < 21.0) {
+      ts.tick(0.05);
+      const double t = ts.clock.steady - start;
+      if (comTimeout < 0 && m.Label_COM_TIMEOUT.visible) comTimeout = t;
+      if (gpsFail < 0 && m.Frame_GPS_FAIL.visible) gpsFail = t;
+      if (st.BEARING_COUNT[100] != count) {
+        decays.push_back(t);
+        count = st.BEARING_COUNT[100];
+      }
+    }
+    EXPECT_NEAR(comTimeout, 5.0, 0.1) << step.what;
+    EXPECT_NEAR(gpsFail, 10.0, 0.1) << step.what;
+    ASSERT_EQ(decays.size(), 4u) << step.what;
+    for (std::size_t i = 0; i < decays.size(); ++i) EXPECT_NEAR(decays[i], 5.0 * (i + 1), 0.1) << step.what;
+    EXPECT_NEAR(st.ACQTIME, 21.0, 0.1) << step.what;
+    EXPECT_EQ(m.Label_TOTAL_TIME.caption, "TOTAL TIME : 0021") << step.what;
+    // The operator still reads the wall clock.
+    EXPECT_EQ(m.Label_TIME.caption, "TIME : " + ts.clock.timeOfDayText()) << step.what;
+  }
 }
 
 TEST(Cycle, StampsTakenAfterMidnightBeforeTheTickStayOnTheNewDay) {
@@ -174,14 +215,14 @@ TEST(Cycle, StampsTakenAfterMidnightBeforeTheTickStayOnTheNewDay) {
   armReceiver(ts);
   DisplayState& st = ts.sys.st;
   MainControls& m = ts.sys.main;
-  ts.clock.now = 86390.0;
+  ts.clock.runTo(86390.0);
   st.LAST_COM_TIME = ts.sys.clockSecondsNow();
   stampAcquisitionTime(ts.sys);
   st.ACQTIME = 0;
   for (int i = 0; i < 199; ++i) ts.tick(0.05);  // 23:59:59.95, 9.95 s acquired
   EXPECT_NEAR(st.ACQTIME, 9.95, 0.01);
   // Just after midnight, before the tick: acquisition off and on, decay on, data on the line.
-  ts.clock.now = 0.02;
+  ts.clock.runTo(0.02);
   Form_KeyDown(ts.sys, KeyA, 0);
   Form_KeyDown(ts.sys, KeyA, 0);
   Form_KeyDown(ts.sys, KeyD, 0);
@@ -221,16 +262,19 @@ TEST(Cycle, OneDfBearingPerTimerPeriodAndNeverCountedTwice) {
   EXPECT_FALSE(st.dfTakenForThisCycle);
   EXECUTIVE(ts.sys);
   EXPECT_EQ(st.INCOUNT, 1);
-  // Before the tick a further message is ignored, but still reaches the GPS buffer.
+  // Before the tick a further message waits (and still reaches the GPS buffer): the tick counts it.
   ts.receive("%090\r\n");
   EXPECT_EQ(st.INCOUNT, 1);
   EXPECT_NE(st.GPS_BUFFER.find("%090"), std::string::npos);
   ts.tick();
-  EXPECT_FALSE(st.NEW_DF_MESSAGE);
-  EXPECT_EQ(st.INCOUNT, 1);
-  ts.receive("%090\r\n");
   EXPECT_EQ(st.INCOUNT, 2);
   EXPECT_EQ(st.BEARING_COUNT[90], 1.0f);
+  ts.tick();
+  EXPECT_FALSE(st.NEW_DF_MESSAGE);
+  EXPECT_EQ(st.INCOUNT, 2);
+  ts.receive("%090\r\n");
+  EXPECT_EQ(st.INCOUNT, 3);
+  EXPECT_EQ(st.BEARING_COUNT[90], 2.0f);
 }
 
 }  // namespace

@@ -61,7 +61,7 @@ TEST(Accumulation, SectorCommandStepsThroughTheWidthsAndRecomputes) {
 TEST(Accumulation, DecayScalesOncePerPeriodWithTheFractionInForce) {
   QuietSystem q;
   q.sys.st.BEARING_COUNT[100] = q.sys.st.SECTOR_SUM[100] = 10;
-  q.clock.now = 36000.6;  // the switch-on stamp rounds up to 36001
+  q.clock.runTo(36000.6);  // the switch-on stamp rounds up to 36001
   CmdButton_DECAY_Click(q.sys);
   const double on = q.clock.now;
   while (q.sys.st.BEARING_COUNT[100] == 10 && q.clock.now < on + 10) q.tick();

@@ -107,6 +107,44 @@ TEST_F(Compass, ChecksumIsVerifiedWhenPresent) {
   }
 }
 
+// Receivers with high-precision positions send RMC sentences longer than the standard's 80
+// characters: a right checksum over the whole sentence vouches for one, up to 120 characters.
+TEST_F(Compass, LongSentenceIsReadWhenItsWholeChecksumIsRight) {
+  const std::string body = "GNRMC,123519.000,A,4807.0381234,N,01131.0001234,E,022.400,084.400,230394,003.1,W,A,V";
+  const std::string rmc = sentence(body);
+  ASSERT_EQ(rmc.size(), 88u + 2);
+  // Its line end is waited for, however the reads cut it.
+  gps(rmc.substr(0, 84));
+  EXPECT_FALSE(accepted());
+  gps(rmc.substr(84, 3));
+  EXPECT_FALSE(accepted());
+  gps(rmc.substr(87));
+  EXPECT_TRUE(accepted());
+  EXPECT_EQ(st.HEADING, 84);
+  EXPECT_FALSE(m.Frame_GPS_FAIL.visible);
+  // A receiver that sends nothing else keeps the GPS alive.
+  for (int second = 0; second < 15; ++second) {
+    t.receive(rmc);
+    for (int i = 0; i < 20; ++i) t.tick();
+  }
+  EXPECT_FALSE(m.Frame_GPS_FAIL.visible);
+
+  // Refused: a character changed anywhere, a checksum cut short, a sentence past 120 characters.
+  std::string wrong = rmc;
+  wrong[30] ^= 1;
+  std::string cut = rmc;
+  cut.erase(cut.size() - 3, 1);
+  const std::string tooLong = sentence(body + "," + std::string(35, '0'));
+  ASSERT_GT(tooLong.size(), 120u + 2);
+  for (const std::string& refused : {wrong, cut, tooLong}) {
+    EXPECT_EQ(nmea::readCourse(refused + kFiller).outcome, Outcome::Refused) << refused;
+    st.HEADING = 123;
+    gps(refused + kFiller);
+    EXPECT_EQ(st.HEADING, 123) << refused;
+  }
+  EXPECT_EQ(nmea::readCourse(rmc + kFiller).outcome, Outcome::Accepted);
+}
+
 TEST_F(Compass, ReceiverVerdictAndRangesDecide) {
   const std::string next = sentence("GPGGA,1,2,3,4,5,6,12.5,200.0,1,2,3,4,5") + kFiller;
   for (const std::string& text :

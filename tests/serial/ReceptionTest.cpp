@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "histogram/TestSource.h"
 #include "serial/Reception.h"
 #include "serial/SerialTestSupport.h"
 
@@ -54,7 +55,7 @@ TEST_F(Reception, LineNoiseCountsNothingAndLeavesThePeriodsMessage) {
   EXPECT_EQ(m.Label_LAST_BRG.caption, lastBearing);
 
   // The next "%" of the same data is looked at, and so is a later receive event of the same period.
-  t.receive("%%x%%020\r\n%030");
+  t.receive("%%x%%020\r\n");
   EXPECT_EQ(st.TRUE_DF_BEARING, 30);
   t.tick();
   t.receive("%ab");
@@ -63,17 +64,58 @@ TEST_F(Reception, LineNoiseCountsNothingAndLeavesThePeriodsMessage) {
   EXPECT_EQ(st.INCOUNT, 2);
 }
 
-TEST_F(Reception, OneMessagePerTimerPeriod) {
+// Bearings that reach the program together (taken while a GPS sentence held the line) are each
+// counted, one per timer period and never twice; only a flood beyond half a second of them is cut.
+TEST_F(Reception, MessagesThatFindThePeriodTakenWaitForLaterPeriods) {
   t.receive("$GPGSA,%010 junk %020\r\n");
   EXPECT_EQ(st.DF_MESSAGE, "010");
-  t.receive("%030");  // same period: buffered, not taken
-  EXPECT_EQ(st.GPS_BUFFER, "$GPGSA,%010 junk %020\r\n%030");
-  EXECUTIVE(t.sys);  // a command's cycle does not count the message again
-  t.tick();
   EXPECT_EQ(st.INCOUNT, 1);
-  t.receive("%040");
-  EXPECT_EQ(st.INCOUNT, 2);
+  t.receive("%030");  // same period: waits
+  EXPECT_EQ(st.GPS_BUFFER, "$GPGSA,%010 junk %020\r\n%030");
+  EXECUTIVE(t.sys);  // a command's cycle counts neither the message again nor a waiting one
+  EXPECT_EQ(st.INCOUNT, 1);
+  for (const char* expected : {"LAST BRG : 020", "LAST BRG : 030"}) {
+    t.tick();
+    EXPECT_EQ(m.Label_LAST_BRG.caption, expected);
+    EXECUTIVE(t.sys);
+  }
+  EXPECT_EQ(st.INCOUNT, 3);
+  t.tick();
+  EXPECT_EQ(st.INCOUNT, 3);
+  EXPECT_FALSE(st.NEW_DF_MESSAGE);
+
+  // A message that is no bearing takes no period: the good one right behind it counts at once.
+  t.receive("%999%360%040");
+  EXPECT_EQ(st.INCOUNT, 4);
   EXPECT_EQ(m.Label_LAST_BRG.caption, "LAST BRG : 040");
+  t.tick();
+  EXPECT_EQ(st.INCOUNT, 4);
+
+  // Five messages in one read: five periods, in order.
+  t.receive("%001\r\n%002\r\n%003\r\n%004\r\n%005\r\n");
+  for (int n = 1; n <= 5; ++n) {
+    EXPECT_EQ(m.Label_LAST_BRG.caption, "LAST BRG : 00" + std::to_string(n));
+    EXPECT_EQ(st.INCOUNT, 4 + n);
+    t.tick();
+  }
+  EXPECT_EQ(st.INCOUNT, 9);
+
+  // A flood keeps the newest messages, half a second of periods of them, so the display never lags.
+  std::string flood;
+  for (int n = 100; n < 130; ++n) flood += "%" + std::to_string(n);
+  t.receive(flood);
+  for (int i = 0; i < 40; ++i) t.tick();
+  EXPECT_EQ(st.INCOUNT, 9 + static_cast<Integer>(kDfWaitingLimit));
+  EXPECT_EQ(m.Label_LAST_BRG.caption, "LAST BRG : 129");
+  EXPECT_EQ(st.BEARING_COUNT[129 - kDfWaitingLimit], 0);
+  EXPECT_EQ(st.BEARING_COUNT[130 - kDfWaitingLimit], 1);
+
+  // Messages still waiting when acquisition stops are not counted.
+  t.receive("%201%202%203");
+  CmdButton_ACQUIRE_Click(t.sys);
+  for (int i = 0; i < 5; ++i) t.tick();
+  EXPECT_EQ(st.INCOUNT, 10 + static_cast<Integer>(kDfWaitingLimit));
+  EXPECT_TRUE(st.dfWaiting.empty());
 }
 
 TEST_F(Reception, OutOfRangeBearingIsRejectedWithoutTrace) {

@@ -182,8 +182,10 @@ TEST(PartialDrawing, LeavesTheSamePixelsAsDrawingEverythingInEveryCycle) {
   d.ticks(300);
   check("resize");
 
-  // The receiver: bearings from the line between the ticks, as fast as the gate lets them in.
-  d.key(KeyT);
+  // The receiver: bearings from the line between the ticks, as fast as the gate lets them in. The
+  // recall left the test source off and acquisition stopped; a closed port hears nothing.
+  d.key(KeyA);
+  ASSERT_TRUE(d.partial->port.portOpen());
   for (int i = 0; i < 1500; ++i) {
     const int bearing = (i * 7 % 40 + 300 + i / 50) % 360;
     d.both([&](Display& x) {

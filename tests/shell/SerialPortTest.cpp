@@ -149,10 +149,14 @@ class SerialPortTest : public ::testing::Test {
 TEST_F(SerialPortTest, DeliversDfMessagesWholeAndAllCharactersInOrder) {
   QtSerialPort port;
   collect(port);
+  port.setSettings("1200,n,8,1");
+  EXPECT_EQ(port.holdBackMs(), MessageHoldBack::holdMs(1200));
   port.setSettings("4800,n,8,1");
   ASSERT_TRUE(port.open()) << port.lastError();
   EXPECT_TRUE(port.portOpen());
   EXPECT_EQ(port.lastError(), "");
+  // A cut message waits for its digits as long as they take at the line's speed.
+  EXPECT_EQ(port.holdBackMs(), MessageHoldBack::holdMs(4800));
 
   ASSERT_TRUE(pty_->write("%123\r\n"));
   ASSERT_TRUE(receivedEnds("%123\r\n"));

@@ -13,9 +13,12 @@
 
 namespace sorvant::test {
 
+// A wall clock and a steady clock that tests move: advance() and runTo() let time pass (both move);
+// stepWall() or setting `now` sets the wall clock alone, as a time sync or a suspend does.
 class FakeClock final : public Clock {
  public:
-  double now = 36000.0;  // 10:00:00
+  double now = 36000.0;    // wall clock: 10:00:00
+  double steady = 5000.0;  // steady clock, from an arbitrary origin
   double secondsSinceMidnight() const override { return now; }
   std::string timeOfDayText() const override {
     const int s = static_cast<int>(std::floor(now));
@@ -23,9 +26,20 @@ class FakeClock final : public Clock {
     std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", s / 3600 % 24, s / 60 % 60, s % 60);
     return buf;
   }
+  double monotonicSeconds() const override { return steady; }
   void advance(double seconds) {
-    now += seconds;
-    if (now >= 86400.0) now -= 86400.0;
+    steady += seconds;
+    now = wallAfter(seconds);
+  }
+  // Time passes until the wall clock reads `wall`: through midnight when that is earlier than now.
+  void runTo(double wall) { advance(wall >= now ? wall - now : wall + 86400.0 - now); }
+  // The wall clock jumps by `seconds` (negative: set back) while no time passes.
+  void stepWall(double seconds) { now = wallAfter(seconds); }
+
+ private:
+  double wallAfter(double seconds) const {
+    const double t = std::fmod(now + seconds, 86400.0);
+    return t < 0 ? t + 86400.0 : t;
   }
 };
 
