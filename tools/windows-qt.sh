@@ -65,7 +65,9 @@ cmake -S "$src" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w
   -DFEATURE_sql=OFF -DFEATURE_dbus=OFF -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF \
   -DFEATURE_xml=OFF -DFEATURE_vulkan=OFF -DFEATURE_openssl=OFF -DFEATURE_windeployqt=OFF \
   -DINPUT_opengl=no >"$cache/configure.log" 2>&1 || { tail -n 40 "$cache/configure.log" >&2; exit 1; }
-cmake --build "$build" -j"${SORVANT_JOBS:-2}" >"$cache/build.log" 2>&1 || { grep -E -m 20 'error|Error' "$cache/build.log" >&2; tail -n 20 "$cache/build.log" >&2; exit 1; }
+# The Windows platform plugin first: it is what the patches above touch, so a fault there shows early.
+{ cmake --build "$build" -j"${SORVANT_JOBS:-2}" --target QWindowsIntegrationPlugin &&
+  cmake --build "$build" -j"${SORVANT_JOBS:-2}"; } >"$cache/build.log" 2>&1 || { grep -E -m 20 'error|Error' "$cache/build.log" >&2; tail -n 20 "$cache/build.log" >&2; exit 1; }
 cmake --install "$build" >"$cache/install.log" 2>&1
 touch "$stamp"
 echo "$prefix"
