@@ -48,6 +48,7 @@ class MainWindow final : public QWidget, public WindowHost {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -57,6 +58,14 @@ class MainWindow final : public QWidget, public WindowHost {
   int toPixels(float twips) const;
   float toTwips(int pixels) const;
   bool handleKey(QKeyEvent* event);
+  void requestMode(bool maximised);
+  enum class Mode { None, Normal, Maximised };
+  void issueMode(Mode mode);
+  void modeConfirmed(Qt::WindowStates states);
+  void repaintedAfterChange();
+  void modeUnconfirmed();
+  void resizeToDesign();
+  void layOut();
 
   System* sys_ = nullptr;
   ImageSurface* surface_ = nullptr;
@@ -67,6 +76,15 @@ class MainWindow final : public QWidget, public WindowHost {
   QTimer timer1_;
   QTimer mouseDownTimer_;
   bool closing_ = false;
+  // The window mode asked of the window manager and not yet confirmed by it. Until it confirms, the
+  // window keeps its size (a compositor may end a client that resizes a surface it still holds
+  // maximised).
+  Mode pendingMode_ = Mode::None;
+  Mode wantedMode_ = Mode::None;   // the mode the last W asked for
+  bool awaitingRepaint_ = false;   // confirmed, but the window has not yet shown the new mode
+  bool statesConfirmed_ = false;  // a window manager has answered, or always will
+  QTimer modeFallback_;           // the change made by the window itself when nobody answers
+  QSize laidOutFrame_;    // the outer size the controls were last placed for
 };
 
 }  // namespace sorvant
