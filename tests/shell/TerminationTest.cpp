@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -128,27 +129,52 @@ TEST(Termination, ASecondStartRaisesTheRunningProgramUnlessItIsHungOrGone) {
   EXPECT_EQ(contents(program.settingsFile()), defaultSettingsText());
 }
 
-TEST(Termination, TheDisplayGoingAwayWithTheSessionStillWritesTheSettings) {
-  QProcess display;
-  display.start(QStringLiteral("Xvfb"),
-                {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
-                 QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1024x768x24")});
-  ASSERT_TRUE(display.waitForStarted()) << "Xvfb is missing: tools/install-deps.sh installs it";
-  ASSERT_TRUE(QTest::qWaitFor([&] { return display.canReadLine(); }, 30000));
-  Program program;
-  program.set(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-  program.set(QStringLiteral("DISPLAY"), QStringLiteral(":") + QString::fromLatin1(display.readLine().trimmed()));
-  auto running = program.start();
-  ASSERT_TRUE(program.holdsTheLock(*running));
-  // Answered: the program runs its event loop, its settings read.
-  ASSERT_FALSE(SingleInstance(program.settingsFolder(), program.runtimeFolder(), 30000).claim());
-  const ino_t before = inode(program.settingsFile());
+// A display server of the test's own, started for `program`: an X server, or a headless Wayland
+// compositor listening in the program's runtime folder. False when it did not come up.
+bool startDisplay(QProcess& display, Program& program, bool wayland) {
+  if (!wayland) {
+    display.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
+                                           QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
+                                           QStringLiteral("1024x768x24")});
+    if (!display.waitForStarted() || !QTest::qWaitFor([&] { return display.canReadLine(); }, 30000)) return false;
+    program.set(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    program.set(QStringLiteral("DISPLAY"), QStringLiteral(":") + QString::fromLatin1(display.readLine().trimmed()));
+    return true;
+  }
+  const QString socket = QStringLiteral("sorvant-test-%1").arg(QCoreApplication::applicationPid());
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), program.runtimeFolder());
+  display.setProcessEnvironment(env);
+  display.setProcessChannelMode(QProcess::MergedChannels);
+  display.start(QStringLiteral("weston"), {QStringLiteral("--backend=headless-backend.so"), QStringLiteral("--no-config"),
+                                           QStringLiteral("--idle-time=0"), QStringLiteral("--socket=") + socket});
+  const QString path = program.runtimeFolder() + QStringLiteral("/") + socket;
+  if (!display.waitForStarted() || !QTest::qWaitFor([&] { return QFileInfo::exists(path); }, 30000)) return false;
+  program.set(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
+  program.set(QStringLiteral("WAYLAND_DISPLAY"), socket);
+  return true;
+}
 
-  display.terminate();  // the X server ends; the toolkit ends the program without closing its window
-  display.waitForFinished();
-  ASSERT_TRUE(running->waitForFinished(30000));
-  EXPECT_NE(inode(program.settingsFile()), before);
-  EXPECT_EQ(contents(program.settingsFile()), defaultSettingsText());
+TEST(Termination, TheDisplayGoingAwayWithTheSessionStillWritesTheSettings) {
+  for (const bool wayland : {false, true}) {
+    SCOPED_TRACE(wayland ? "Wayland compositor" : "X server");
+    QProcess display;
+    Program program;
+    ASSERT_TRUE(startDisplay(display, program, wayland)) << "tools/install-deps.sh installs Xvfb and weston";
+    auto running = program.start();
+    ASSERT_TRUE(program.holdsTheLock(*running));
+    // Answered: the program runs its event loop, its settings read.
+    ASSERT_FALSE(SingleInstance(program.settingsFolder(), program.runtimeFolder(), 30000).claim());
+    const ino_t before = inode(program.settingsFile());
+
+    // The server ends; the toolkit ends the program without closing its window (Qt's Wayland
+    // plugin with _exit(), which runs no exit handler).
+    display.terminate();
+    display.waitForFinished();
+    ASSERT_TRUE(running->waitForFinished(30000));
+    EXPECT_NE(inode(program.settingsFile()), before);
+    EXPECT_EQ(contents(program.settingsFile()), defaultSettingsText());
+  }
 }
 
 }  // namespace
