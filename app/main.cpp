@@ -8,6 +8,7 @@
 #include "core/SeededRandom.h"
 #include "cycle/Cycle.h"
 #include "display/ImageSurface.h"
+#include "display/QtActivation.h"
 #include "display/MainWindow.h"
 #include "options/OptionsDialog.h"
 #include "options/QtColorPicker.h"
@@ -19,8 +20,12 @@
 #include "settings/StartUp.h"
 
 int main(int argc, char** argv) {
+  const QString activationToken = sorvant::launchActivationToken();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Sorvant DF Display"));
+  // The app id Wayland compositors match with the installed desktop entry (its icon, its name, the
+  // launcher's activation token), whatever the binary is called.
+  QGuiApplication::setDesktopFileName(QStringLiteral("sorvant"));
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 
   // A second start brings the running window to the front and ends before touching the port or
@@ -29,7 +34,7 @@ int main(int argc, char** argv) {
   if (runtime.isEmpty()) runtime = QDir::tempPath();
   const QString settingsFolder = QString::fromStdU16String(sorvant::settingsPath().parent_path().u16string());
   sorvant::SingleInstance instance(settingsFolder, runtime);
-  if (!instance.claim()) return 0;
+  if (!instance.claim(activationToken)) return 0;
 
   sorvant::QtClock clock;
   sorvant::QtSerialPort port;
@@ -49,7 +54,10 @@ int main(int argc, char** argv) {
   window.setOptionsWindow(&options, &options);
   sorvant::closeOnTermination(window);
   const sorvant::UnloadAtForcedExit lastWords(window, [&sys] { sorvant::unloadSystem(sys); });
-  instance.onRaiseRequest([&window] { sorvant::bringToFront(window); });
+  instance.onRaiseRequest([&window](const QString& token) {
+    sorvant::presentActivationToken(token);
+    sorvant::bringToFront(window);
+  });
   window.showMaximized();
   return QApplication::exec();
 }

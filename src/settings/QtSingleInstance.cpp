@@ -13,7 +13,8 @@ namespace sorvant {
 
 namespace {
 
-constexpr char kRequest[] = "front\n";
+// "front", then a blank and the later start's activation token when it has one.
+constexpr char kRequest[] = "front";
 constexpr char kReply[] = "ok\n";
 // Between two looks at a lock whose holder is not listening yet (it is still starting, or ending).
 constexpr int kRetryMs = 50;
@@ -22,6 +23,14 @@ QString stem(const QString& settingsFolder, const QString& runtimeFolder) {
   const QByteArray key =
       QCryptographicHash::hash(QDir(settingsFolder).absolutePath().toUtf8(), QCryptographicHash::Sha256);
   return QDir(runtimeFolder).filePath(QStringLiteral("sorvant-") + QString::fromLatin1(key.toHex().left(16)));
+}
+
+// Tokens are short printable words; anything else did not come from a launcher.
+bool isActivationToken(const QString& token) {
+  if (token.isEmpty() || token.size() > 512) return false;
+  for (const QChar c : token)
+    if (c.unicode() <= 0x20 || c.unicode() >= 0x7f) return false;
+  return true;
 }
 
 }  // namespace
@@ -51,14 +60,14 @@ QString SingleInstance::lockFileName(const QString& settingsFolder, const QStrin
   return stem(settingsFolder, runtimeFolder) + QStringLiteral(".lock");
 }
 
-bool SingleInstance::claim() {
+bool SingleInstance::claim(const QString& activationToken) {
   QDir().mkpath(QFileInfo(lockName_).absolutePath());
   const QDeadlineTimer patience(answerMs_);
   for (;;) {
     if (lockAndListen()) return true;
     // A folder where no lock can be made: nothing to guard with, so start as if alone.
     if (lock_->error() != QLockFile::LockFailedError) return true;
-    const Answer answer = askRunningInstance(static_cast<int>(patience.remainingTime()));
+    const Answer answer = askRunningInstance(static_cast<int>(patience.remainingTime()), activationToken);
     if (answer == Answer::Raised) return false;
     if (answer == Answer::Silent || patience.hasExpired()) {
       // Hung: its lock is taken over, so that the next start reaches this instance instead.
@@ -81,11 +90,13 @@ bool SingleInstance::lockAndListen() {
   return true;
 }
 
-SingleInstance::Answer SingleInstance::askRunningInstance(int waitMs) const {
+SingleInstance::Answer SingleInstance::askRunningInstance(int waitMs, const QString& activationToken) const {
   QLocalSocket socket;
   socket.connectToServer(socketName_);
   if (!socket.waitForConnected(waitMs)) return Answer::Absent;
-  socket.write(kRequest);
+  QByteArray request = kRequest;
+  if (isActivationToken(activationToken)) request += ' ' + activationToken.toLatin1();
+  socket.write(request + '\n');
   const QDeadlineTimer deadline(waitMs);
   QByteArray reply;
   while (!reply.contains('\n')) {
@@ -101,8 +112,10 @@ void SingleInstance::answer() {
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     auto serve = [this, socket] {
       if (!socket->canReadLine()) return;
-      if (socket->readLine() == kRequest) {
-        if (raise_) raise_();
+      const QByteArray line = socket->readLine().chopped(1);
+      if (line == kRequest || line.startsWith(QByteArray(kRequest) + ' ')) {
+        const QString token = QString::fromLatin1(line.mid(sizeof kRequest));
+        if (raise_) raise_(isActivationToken(token) ? token : QString());
         socket->write(kReply);
         socket->flush();
       }

@@ -25,10 +25,12 @@ class SingleInstance final : public QObject {
 
   // True when this process is now the one instance: none was running, the last one is gone (its
   // lock is stale) or hung (it did not answer in time). False when the running instance answered
-  // that it came to the front: this start should end at once.
-  bool claim();
-  // What the running instance does when a later start asks for it.
-  void onRaiseRequest(std::function<void()> handler) { raise_ = std::move(handler); }
+  // that it came to the front: this start should end at once. `activationToken` (the launcher's
+  // permission to raise a window, where there is one) goes with the request.
+  bool claim(const QString& activationToken = QString());
+  // What the running instance does when a later start asks for it, with that start's token (empty
+  // when it had none).
+  void onRaiseRequest(std::function<void(const QString& activationToken)> handler) { raise_ = std::move(handler); }
 
   // The socket a later start reaches the running one on, and the running one's lock file.
   static QString socketName(const QString& settingsFolder, const QString& runtimeFolder);
@@ -36,7 +38,7 @@ class SingleInstance final : public QObject {
 
  private:
   enum class Answer { Raised, Absent, Silent };
-  Answer askRunningInstance(int waitMs) const;
+  Answer askRunningInstance(int waitMs, const QString& activationToken) const;
   bool lockAndListen();
   void answer();
 
@@ -45,7 +47,7 @@ class SingleInstance final : public QObject {
   int answerMs_;
   std::unique_ptr<QLockFile> lock_;
   QLocalServer server_;
-  std::function<void()> raise_;
+  std::function<void(const QString&)> raise_;
 };
 
 // Restores the window from minimised (keeping it maximised), shows it, raises it and activates it.

@@ -9,9 +9,11 @@
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
+#include <atomic>
 #include <csignal>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "ShellFixture.h"
 #include "settings/QtSingleInstance.h"
@@ -127,6 +129,26 @@ TEST(Termination, ASecondStartRaisesTheRunningProgramUnlessItIsHungOrGone) {
   EXPECT_EQ(third->exitCode(), 0);
   EXPECT_NE(inode(program.settingsFile()), before);
   EXPECT_EQ(contents(program.settingsFile()), defaultSettingsText());
+}
+
+TEST(Termination, ASecondStartHandsItsActivationTokenToTheRunningOne) {
+  QTemporaryDir settings;
+  QTemporaryDir runtime;
+  SingleInstance first(settings.path(), runtime.path());
+  ASSERT_TRUE(first.claim());
+  QStringList received;
+  first.onRaiseRequest([&](const QString& token) { received << token; });
+  // Later starts ask from threads of their own while this one answers: with the launcher's token,
+  // from a terminal (none), and with text no launcher makes.
+  for (const QString& token : {QStringLiteral("gnome-shell/Sorvant/2051-3-host_TIME8806"), QString(),
+                               QStringLiteral("two words\nfront evil")}) {
+    std::atomic<int> claimed = -1;
+    std::thread later([&] { claimed = SingleInstance(settings.path(), runtime.path(), 30000).claim(token) ? 1 : 0; });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return claimed != -1; }, 30000));
+    later.join();
+    EXPECT_EQ(claimed, 0);  // answered: the later start ends
+  }
+  EXPECT_EQ(received, QStringList({QStringLiteral("gnome-shell/Sorvant/2051-3-host_TIME8806"), QString(), QString()}));
 }
 
 // A display server of the test's own, started for `program`: an X server, or a headless Wayland
