@@ -42,7 +42,6 @@ int main(int argc, char** argv) {
   sorvant::MainWindow window;
   sorvant::QtColorPicker picker;
   sorvant::SeededRandom random;
-  picker.setParentWidget(&window);
 
   sorvant::System sys(sorvant::Platform{&sorvant::EXECUTIVE, clock, port, surface, window, picker, random});
   port.setReceiveHandler([&] { window.runEvent([&] { sorvant::MSComm1_OnComm(sys); }); });
@@ -52,6 +51,9 @@ int main(int argc, char** argv) {
   window.attach(sys, surface);
   sorvant::OptionsDialog options(sys, window);
   window.setOptionsWindow(&options, &options);
+  // The colours are picked from the options dialog: the picker belongs to it, so every window
+  // manager stacks it there and returns the focus there when it closes.
+  picker.setParentWidget(&options);
   sorvant::closeOnTermination(window);
   const sorvant::UnloadAtForcedExit lastWords(window, [&sys] { sorvant::unloadSystem(sys); });
   instance.onRaiseRequest([&window](const QString& token) {
