@@ -9,7 +9,7 @@
 #   windows  cross-build the core and its tests for Windows and run them under Wine (tools/windows-check.sh)
 set -euo pipefail
 
-build=(cmake g++ make qt6-base-dev qt6-serialport-dev libgl-dev libxkbcommon-dev)
+build=(cmake g++ make qt6-base-dev qt6-serialport-dev libgl-dev libxkbcommon-dev libxcb1-dev)
 display=("${build[@]}" qt6-qpa-plugins qt6-wayland fonts-liberation)
 test=("${display[@]}" libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev socat xvfb xauth
       xdotool desktop-file-utils appstream man-db weston)

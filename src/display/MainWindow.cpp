@@ -131,8 +131,13 @@ void MainWindow::runEvent(const std::function<void()>& rule) {
   syncFromModel();
 }
 
-float MainWindow::Width() const { return toTwips(frameGeometry().width()); }
-float MainWindow::Height() const { return toTwips(frameGeometry().height()); }
+float MainWindow::Width() const { return toTwips(outerSize().width()); }
+float MainWindow::Height() const { return toTwips(outerSize().height()); }
+
+QSize MainWindow::outerSize() const {
+  if (const std::optional<QMargins> frame = x11Frame_.margins()) return size().grownBy(*frame);
+  return frameGeometry().size();
+}
 float MainWindow::ScaleWidth() const { return toTwips(width()); }
 float MainWindow::ScaleHeight() const { return toTwips(height()); }
 
@@ -243,14 +248,18 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 
 void MainWindow::moveEvent(QMoveEvent* event) {
   QWidget::moveEvent(event);
-  // A window manager sends its new frame after the new client size (X11): the controls placed
-  // from the window's outer size move with it.
-  if (frameGeometry().size() != laidOutFrame_) layOut();
+  frameMayHaveChanged();
+}
+
+// A window manager sends its new frame after the new client size (X11): the controls placed from
+// the window's outer size follow it.
+void MainWindow::frameMayHaveChanged() {
+  if (outerSize() != laidOutFrame_) layOut();
 }
 
 void MainWindow::layOut() {
   if (!sys_) return;
-  laidOutFrame_ = frameGeometry().size();
+  laidOutFrame_ = outerSize();
   surface_->resize(size(), devicePixelRatioF(), logicalDpiX());
   runEvent([this] { Form_Resize(*sys_); });
   update();
@@ -275,7 +284,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   }
   if (event->type() == QEvent::WindowStateChange && event->spontaneous() && watched == windowHandle()) {
     modeConfirmed(windowHandle()->windowStates());
-    if (frameGeometry().size() != laidOutFrame_) layOut();
+    frameMayHaveChanged();
     return false;
   }
   if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;

@@ -10,6 +10,7 @@
 #include "core/System.h"
 #include "display/ModelView.h"
 #include "display/QtControlView.h"
+#include "display/QtWindowFrame.h"
 
 namespace sorvant {
 
@@ -66,6 +67,8 @@ class MainWindow final : public QWidget, public WindowHost {
   void modeUnconfirmed();
   void resizeToDesign();
   void layOut();
+  void frameMayHaveChanged();
+  QSize outerSize() const;
 
   System* sys_ = nullptr;
   ImageSurface* surface_ = nullptr;
@@ -85,6 +88,7 @@ class MainWindow final : public QWidget, public WindowHost {
   bool statesConfirmed_ = false;  // a window manager has answered, or always will
   QTimer modeFallback_;           // the change made by the window itself when nobody answers
   QSize laidOutFrame_;    // the outer size the controls were last placed for
+  X11Frame x11Frame_{*this, [this] { frameMayHaveChanged(); }};
 };
 
 }  // namespace sorvant
