@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
   sorvant::closeOnTermination(window);
   const sorvant::UnloadAtForcedExit lastWords(window, [&sys] { sorvant::unloadSystem(sys); });
   instance.onRaiseRequest([&window](const QString& token) {
-    sorvant::presentActivationToken(token);
+    sorvant::presentActivationToken(token, window);
     sorvant::bringToFront(window);
   });
   window.showMaximized();

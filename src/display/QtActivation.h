@@ -3,14 +3,17 @@
 // startup id on X11. A compositor raises a window only with one; a start from a terminal has none.
 #include <QString>
 
+class QWidget;
+
 namespace sorvant {
 
 // The token this process was started with. Read it before the QApplication exists: Qt's X11
 // plugin takes DESKTOP_STARTUP_ID out of the environment as it connects.
 QString launchActivationToken();
 
-// Hands a later start's token to the window system, so that the next activation of a window is
-// granted; an empty token changes nothing.
-void presentActivationToken(const QString& token);
+// Asks the window system to activate `window` on the strength of a later start's token: on
+// Wayland the next activation presents it, on X11 the request carries the launch's time. An empty
+// token changes nothing.
+void presentActivationToken(const QString& token, QWidget& window);
 
 }  // namespace sorvant
