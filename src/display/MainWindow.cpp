@@ -138,6 +138,7 @@ QSize MainWindow::outerSize() const {
   if (const std::optional<QMargins> frame = x11Frame_.margins()) return size().grownBy(*frame);
   return frameGeometry().size();
 }
+
 float MainWindow::ScaleWidth() const { return toTwips(width()); }
 float MainWindow::ScaleHeight() const { return toTwips(height()); }
 
@@ -277,11 +278,11 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-  // The window system's own report of a new window state (not the echo of our request).
   if (event->type() == QEvent::UpdateRequest && awaitingRepaint_ && (watched == this || watched == windowHandle())) {
     repaintedAfterChange();
     return false;
   }
+  // The window system's own report of a new window state (not the echo of our request).
   if (event->type() == QEvent::WindowStateChange && event->spontaneous() && watched == windowHandle()) {
     modeConfirmed(windowHandle()->windowStates());
     frameMayHaveChanged();

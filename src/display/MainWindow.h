@@ -83,11 +83,11 @@ class MainWindow final : public QWidget, public WindowHost {
   // window keeps its size (a compositor may end a client that resizes a surface it still holds
   // maximised).
   Mode pendingMode_ = Mode::None;
-  Mode wantedMode_ = Mode::None;   // the mode the last W asked for
-  bool awaitingRepaint_ = false;   // confirmed, but the window has not yet shown the new mode
+  Mode wantedMode_ = Mode::None;  // the mode the last W asked for
+  bool awaitingRepaint_ = false;  // confirmed, but the window has not yet shown the new mode
   bool statesConfirmed_ = false;  // a window manager has answered, or always will
   QTimer modeFallback_;           // the change made by the window itself when nobody answers
-  QSize laidOutFrame_;    // the outer size the controls were last placed for
+  QSize laidOutFrame_;            // the outer size the controls were last placed for
   X11Frame x11Frame_{*this, [this] { frameMayHaveChanged(); }};
 };
 

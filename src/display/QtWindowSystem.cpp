@@ -4,8 +4,6 @@
 
 namespace sorvant {
 
-bool windowSystemConfirmsStates() {
-  return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-}
+bool windowSystemConfirmsStates() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
 
 }  // namespace sorvant

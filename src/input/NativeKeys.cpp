@@ -7,11 +7,11 @@ namespace {
 
 struct KeypadCodes {
   int key;
-  std::uint32_t xkbDigit;   // keysym with NumLock on (KP_2 ...)
-  std::uint32_t xkbArrow;   // keysym with NumLock off (KP_Down ...)
-  std::uint32_t xkbCode;    // keycode
-  std::uint32_t winDigit;   // VK_NUMPAD2 ...
-  std::uint32_t winScan;    // scan code without the extended flag (with it: the arrow cluster)
+  std::uint32_t xkbDigit;  // keysym with NumLock on (KP_2 ...)
+  std::uint32_t xkbArrow;  // keysym with NumLock off (KP_Down ...)
+  std::uint32_t xkbCode;   // keycode
+  std::uint32_t winDigit;  // VK_NUMPAD2 ...
+  std::uint32_t winScan;   // scan code without the extended flag (with it: the arrow cluster)
 };
 
 constexpr KeypadCodes kKeypad[] = {

@@ -4,10 +4,10 @@
 #include <QPointer>
 #include <QSemaphore>
 #include <QThread>
-#include <atomic>
-#include <memory>
 #include <QWidget>
+#include <atomic>
 #include <cstdlib>
+#include <memory>
 
 #ifndef _WIN32
 #include <sys/socket.h>

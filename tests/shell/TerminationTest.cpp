@@ -155,9 +155,10 @@ TEST(Termination, ASecondStartHandsItsActivationTokenToTheRunningOne) {
 // compositor listening in the program's runtime folder. False when it did not come up.
 bool startDisplay(QProcess& display, Program& program, bool wayland) {
   if (!wayland) {
-    display.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
-                                           QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
-                                           QStringLiteral("1024x768x24")});
+    display.start(
+        QStringLiteral("Xvfb"),
+        {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+         QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1024x768x24")});
     if (!display.waitForStarted() || !QTest::qWaitFor([&] { return display.canReadLine(); }, 30000)) return false;
     program.set(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     program.set(QStringLiteral("DISPLAY"), QStringLiteral(":") + QString::fromLatin1(display.readLine().trimmed()));
@@ -168,8 +169,9 @@ bool startDisplay(QProcess& display, Program& program, bool wayland) {
   env.insert(QStringLiteral("XDG_RUNTIME_DIR"), program.runtimeFolder());
   display.setProcessEnvironment(env);
   display.setProcessChannelMode(QProcess::MergedChannels);
-  display.start(QStringLiteral("weston"), {QStringLiteral("--backend=headless-backend.so"), QStringLiteral("--no-config"),
-                                           QStringLiteral("--idle-time=0"), QStringLiteral("--socket=") + socket});
+  display.start(QStringLiteral("weston"),
+                {QStringLiteral("--backend=headless-backend.so"), QStringLiteral("--no-config"),
+                 QStringLiteral("--idle-time=0"), QStringLiteral("--socket=") + socket});
   const QString path = program.runtimeFolder() + QStringLiteral("/") + socket;
   if (!display.waitForStarted() || !QTest::qWaitFor([&] { return QFileInfo::exists(path); }, 30000)) return false;
   program.set(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
