@@ -9,6 +9,7 @@
 #include "cycle/Cycle.h"
 #include "display/ImageSurface.h"
 #include "display/MainWindow.h"
+#include "display/QtActivation.h"
 #include "options/OptionsDialog.h"
 #include "options/QtColorPicker.h"
 #include "serial/QtSerialPort.h"
@@ -19,8 +20,12 @@
 #include "settings/StartUp.h"
 
 int main(int argc, char** argv) {
+  const QString activationToken = sorvant::launchActivationToken();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Sorvant DF Display"));
+  // The app id Wayland compositors match with the installed desktop entry (its icon, its name, the
+  // launcher's activation token), whatever the binary is called.
+  QGuiApplication::setDesktopFileName(QStringLiteral("sorvant"));
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 
   // A second start on the same settings file brings the running window to the front and ends
@@ -28,7 +33,7 @@ int main(int argc, char** argv) {
   QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
   if (runtime.isEmpty()) runtime = QDir::tempPath();
   sorvant::SingleInstance instance(QString::fromStdU16String(sorvant::settingsPath().u16string()), runtime);
-  if (!instance.claim()) return instance.answered() ? 0 : 1;
+  if (!instance.claim(activationToken)) return instance.answered() ? 0 : 1;
 
   sorvant::QtClock clock;
   sorvant::QtSerialPort port;
@@ -36,7 +41,6 @@ int main(int argc, char** argv) {
   sorvant::MainWindow window;
   sorvant::QtColorPicker picker;
   sorvant::SeededRandom random;
-  picker.setParentWidget(&window);
 
   sorvant::System sys(sorvant::Platform{&sorvant::EXECUTIVE, clock, port, surface, window, picker, random});
   port.setReceiveHandler([&] { window.runEvent([&] { sorvant::MSComm1_OnComm(sys); }); });
@@ -46,9 +50,15 @@ int main(int argc, char** argv) {
   window.attach(sys, surface);
   sorvant::OptionsDialog options(sys, window);
   window.setOptionsWindow(&options, &options);
+  // The colours are picked from the options dialog: the picker belongs to it, so every window
+  // manager stacks it there and returns the focus there when it closes.
+  picker.setParentWidget(&options);
   sorvant::closeOnTermination(window);
   const sorvant::UnloadAtForcedExit lastWords(window, [&sys] { sorvant::unloadSystem(sys); });
-  instance.onRaiseRequest([&window] { sorvant::bringToFront(window); });
+  instance.onRaiseRequest([&window](const QString& token) {
+    sorvant::presentActivationToken(token, window);
+    sorvant::bringToFront(window);
+  });
   window.showMaximized();
   return QApplication::exec();
 }

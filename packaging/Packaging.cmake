@@ -56,6 +56,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # the fonts its drawing asks for by family name.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation")
+# Qt's Wayland platform plugin: on a Wayland desktop the program then runs natively instead of through
+# XWayland (the keypad, W, the second start's raise and the settings at the session's end work on both).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 # A stripped program. CPack's separate debug-symbol package is not used: its md5sums name the files by
 # their build-folder paths, which makes that package unverifiable.
 set(CPACK_STRIP_FILES ON)

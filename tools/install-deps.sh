@@ -2,7 +2,8 @@
 # Installs the Debian packages one purpose needs, when any is missing.
 # Usage: tools/install-deps.sh [display|test|package|bench|windows|windows-qt|windows-program ...]   (no purpose: the first three)
 #   display  build and run the program
-#   test     build everything with the tests and benchmarks, fuzz, run the test suite
+#   test     build everything with the tests and benchmarks, fuzz, run the test suite (also under a
+#            headless weston)
 #   package  build the Debian package without the test stack, check it, try it under Xvfb
 #   bench    measure the display's CPU use under Xvfb with a window manager (bench/cpu_usage.sh)
 #   windows  cross-build the core and its tests for Windows and run them under Wine (tools/windows-check.sh)
@@ -10,10 +11,10 @@
 #   windows-program  cross-build the whole program, test it under Wine, make the installer
 set -euo pipefail
 
-build=(cmake g++ make qt6-base-dev qt6-serialport-dev libgl-dev libxkbcommon-dev)
-display=("${build[@]}" qt6-qpa-plugins fonts-liberation)
+build=(cmake g++ make qt6-base-dev qt6-serialport-dev libgl-dev libxkbcommon-dev libxcb1-dev)
+display=("${build[@]}" qt6-qpa-plugins qt6-wayland fonts-liberation)
 test=("${display[@]}" libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev socat xvfb xauth
-      xdotool desktop-file-utils appstream man-db)
+      xdotool desktop-file-utils appstream man-db weston)
 package=("${build[@]}" fonts-liberation dpkg-dev file lintian desktop-file-utils appstream man-db xvfb xauth)
 bench=(xvfb openbox socat xdotool)
 windows=(cmake make g++-mingw-w64-x86-64-posix wine wine64 googletest)

@@ -11,11 +11,13 @@
 #include <QScreen>
 #include <QWindow>
 #include <cmath>
+#include <utility>
 
 #include "cycle/Cycle.h"
 #include "display/ImageSurface.h"
 #include "display/Layout.h"
 #include "display/QtControlView.h"
+#include "display/QtWindowSystem.h"
 #include "input/Dispatch.h"
 #include "input/KeyMap.h"
 #include "input/QtKeys.h"
@@ -29,6 +31,9 @@ namespace {
 // The design client area of the normal (restored) window, in twips.
 constexpr float kDesignClientWidth = 9780;
 constexpr float kDesignClientHeight = 6795;
+// How long a window manager has to confirm a change of window mode before the window changes its
+// size on its own.
+constexpr int kModeConfirmMs = 150;
 
 const char* stepNameOf(const MainControls& m, const Control* c) {
   if (c == &m.CmdButton_HDG_CW) return "HDG_CW";
@@ -47,6 +52,10 @@ MainWindow::MainWindow() {
   mouseDownTimer_.setTimerType(Qt::PreciseTimer);
   connect(&timer1_, &QTimer::timeout, this, [this] { runEvent([this] { Timer1_Timer(*sys_); }); });
   connect(&mouseDownTimer_, &QTimer::timeout, this, [this] { runEvent([this] { Timer_MOUSE_DOWN_Timer(*sys_); }); });
+  statesConfirmed_ = windowSystemConfirmsStates();
+  modeFallback_.setSingleShot(true);
+  modeFallback_.setInterval(kModeConfirmMs);
+  connect(&modeFallback_, &QTimer::timeout, this, &MainWindow::modeUnconfirmed);
 }
 
 MainWindow::~MainWindow() {
@@ -122,25 +131,81 @@ void MainWindow::runEvent(const std::function<void()>& rule) {
   syncFromModel();
 }
 
-float MainWindow::Width() const { return toTwips(frameGeometry().width()); }
-float MainWindow::Height() const { return toTwips(frameGeometry().height()); }
+float MainWindow::Width() const { return toTwips(outerSize().width()); }
+float MainWindow::Height() const { return toTwips(outerSize().height()); }
+
+QSize MainWindow::outerSize() const {
+  if (const std::optional<QMargins> frame = x11Frame_.margins()) return size().grownBy(*frame);
+  return frameGeometry().size();
+}
+
 float MainWindow::ScaleWidth() const { return toTwips(width()); }
 float MainWindow::ScaleHeight() const { return toTwips(height()); }
 
-void MainWindow::showNormal() {
-  QWidget::showNormal();
-  resize(toPixels(kDesignClientWidth), toPixels(kDesignClientHeight));
+void MainWindow::showNormal() { requestMode(false); }
+
+void MainWindow::showMaximized() { requestMode(true); }
+
+void MainWindow::requestMode(bool maximised) {
+  wantedMode_ = maximised ? Mode::Maximised : Mode::Normal;
+  // One change at a time: a compositor may drop a request made before the window has shown its
+  // answer to the last one (weston does).
+  if (pendingMode_ == Mode::None && !awaitingRepaint_) issueMode(wantedMode_);
 }
 
-void MainWindow::showMaximized() {
-  QWidget::showMaximized();
-  // Without a window manager nothing maximises the window: fill the screen ourselves.
-  QTimer::singleShot(150, this, [this] {
-    if (!(windowState() & Qt::WindowMaximized) || !screen()) return;
-    const QRect available = screen()->availableGeometry();
-    if (frameGeometry().width() < available.width() * 9 / 10) setGeometry(available);
+void MainWindow::issueMode(Mode mode) {
+  const bool maximised = mode == Mode::Maximised;
+  const bool already = isMaximized() == maximised;
+  if (maximised)
+    QWidget::showMaximized();
+  else
+    QWidget::showNormal();
+  if (already) {
+    // No request went out, so no answer will come: a normal window takes its size at once.
+    if (!maximised) resizeToDesign();
+    return;
+  }
+  pendingMode_ = mode;
+  if (!statesConfirmed_) modeFallback_.start();
+}
+
+void MainWindow::modeConfirmed(Qt::WindowStates states) {
+  // Someone manages the window's states: its answers, never a timer, decide from now on.
+  statesConfirmed_ = true;
+  modeFallback_.stop();
+  if (pendingMode_ == Mode::None) return;
+  const bool maximised = states & Qt::WindowMaximized;
+  if (maximised != (pendingMode_ == Mode::Maximised)) return;  // an older state, answered late
+  pendingMode_ = Mode::None;
+  if (!maximised && !(states & (Qt::WindowFullScreen | Qt::WindowMinimized))) resizeToDesign();
+  if (isVisible() && !isMinimized()) {
+    awaitingRepaint_ = true;
+    update();
+  }
+}
+
+void MainWindow::repaintedAfterChange() {
+  awaitingRepaint_ = false;
+  // The repaint goes out with the event that announced it: ask for a later W's mode after it.
+  QTimer::singleShot(0, this, [this] {
+    if (pendingMode_ == Mode::None && !awaitingRepaint_ && (wantedMode_ == Mode::Maximised) != isMaximized())
+      issueMode(wantedMode_);
   });
 }
+
+void MainWindow::modeUnconfirmed() {
+  const Mode mode = std::exchange(pendingMode_, Mode::None);
+  if (mode == Mode::Normal) {
+    resizeToDesign();
+  } else if (mode == Mode::Maximised && screen()) {
+    // Without a window manager nothing maximises the window: fill the screen ourselves.
+    const QRect available = screen()->availableGeometry();
+    if (frameGeometry().width() < available.width() * 9 / 10) setGeometry(available);
+  }
+  if (wantedMode_ != mode) issueMode(wantedMode_);
+}
+
+void MainWindow::resizeToDesign() { resize(toPixels(kDesignClientWidth), toPixels(kDesignClientHeight)); }
 
 void MainWindow::closeWindow() { close(); }
 
@@ -179,7 +244,23 @@ void MainWindow::paintEvent(QPaintEvent* event) {
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
+  layOut();
+}
+
+void MainWindow::moveEvent(QMoveEvent* event) {
+  QWidget::moveEvent(event);
+  frameMayHaveChanged();
+}
+
+// A window manager sends its new frame after the new client size (X11): the controls placed from
+// the window's outer size follow it.
+void MainWindow::frameMayHaveChanged() {
+  if (outerSize() != laidOutFrame_) layOut();
+}
+
+void MainWindow::layOut() {
   if (!sys_) return;
+  laidOutFrame_ = outerSize();
   surface_->resize(size(), devicePixelRatioF(), logicalDpiX());
   runEvent([this] { Form_Resize(*sys_); });
   update();
@@ -197,6 +278,16 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::UpdateRequest && awaitingRepaint_ && (watched == this || watched == windowHandle())) {
+    repaintedAfterChange();
+    return false;
+  }
+  // The window system's own report of a new window state (not the echo of our request).
+  if (event->type() == QEvent::WindowStateChange && event->spontaneous() && watched == windowHandle()) {
+    modeConfirmed(windowHandle()->windowStates());
+    frameMayHaveChanged();
+    return false;
+  }
   if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
   // Keys meant for the main window (any of its widgets, or its native window) reach the key map
   // before the focused control does.

@@ -10,6 +10,7 @@
 #include "core/System.h"
 #include "display/ModelView.h"
 #include "display/QtControlView.h"
+#include "display/QtWindowFrame.h"
 
 namespace sorvant {
 
@@ -48,6 +49,7 @@ class MainWindow final : public QWidget, public WindowHost {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -57,6 +59,16 @@ class MainWindow final : public QWidget, public WindowHost {
   int toPixels(float twips) const;
   float toTwips(int pixels) const;
   bool handleKey(QKeyEvent* event);
+  void requestMode(bool maximised);
+  enum class Mode { None, Normal, Maximised };
+  void issueMode(Mode mode);
+  void modeConfirmed(Qt::WindowStates states);
+  void repaintedAfterChange();
+  void modeUnconfirmed();
+  void resizeToDesign();
+  void layOut();
+  void frameMayHaveChanged();
+  QSize outerSize() const;
 
   System* sys_ = nullptr;
   ImageSurface* surface_ = nullptr;
@@ -67,6 +79,16 @@ class MainWindow final : public QWidget, public WindowHost {
   QTimer timer1_;
   QTimer mouseDownTimer_;
   bool closing_ = false;
+  // The window mode asked of the window manager and not yet confirmed by it. Until it confirms, the
+  // window keeps its size (a compositor may end a client that resizes a surface it still holds
+  // maximised).
+  Mode pendingMode_ = Mode::None;
+  Mode wantedMode_ = Mode::None;  // the mode the last W asked for
+  bool awaitingRepaint_ = false;  // confirmed, but the window has not yet shown the new mode
+  bool statesConfirmed_ = false;  // a window manager has answered, or always will
+  QTimer modeFallback_;           // the change made by the window itself when nobody answers
+  QSize laidOutFrame_;            // the outer size the controls were last placed for
+  X11Frame x11Frame_{*this, [this] { frameMayHaveChanged(); }};
 };
 
 }  // namespace sorvant

@@ -32,9 +32,11 @@ int modifierMask(const QKeyEvent& event) {
   return mask;
 }
 
-// The keypad's 2, 4, 6 and 8, whether NumLock gives digits or arrows.
-int keypadCode(int key) {
-  switch (key) {
+// The keypad's 2, 4, 6 and 8 where the platform marks keypad keys but delivers no native codes:
+// digits with NumLock on, arrows with it off.
+int keypadByModifier(const QKeyEvent& event) {
+  if (!(event.modifiers() & Qt::KeypadModifier)) return 0;
+  switch (event.key()) {
     case Qt::Key_2:
     case Qt::Key_Down:
       return KeyPad2;
@@ -52,35 +54,41 @@ int keypadCode(int key) {
   }
 }
 
-// The main-row digit of a physical key, whatever the layout makes of it with Shift held
-// (Shift+2 is '@' on one layout and '"' on another).
-int mainRowDigit(const QKeyEvent& event) {
-  const int key = event.key();
-  if (key >= Qt::Key_1 && key <= Qt::Key_8) return key;  // Qt's codes are the ASCII digits 49..56
-#if defined(Q_OS_WIN)
-  const quint32 vk = event.nativeVirtualKey();
-  if (vk >= '1' && vk <= '8') return static_cast<int>(vk);
-#else
-  // X11 and Wayland keycodes of the main-row digits 1..8 (evdev scan codes plus 8).
-  if (QGuiApplication::platformName() == QLatin1String("xcb")) {
-    const quint32 sc = event.nativeScanCode();
-    if (sc >= 10 && sc <= 17) return static_cast<int>(Key1 + (sc - 10));
-  }
-#endif
-  return 0;
-}
-
 }  // namespace
 
-KeyStroke translateKey(const QKeyEvent& event) {
+KeySystem platformKeySystem() {
+  static const KeySystem system = [] {
+    const QString name = QGuiApplication::platformName();
+    if (name == QLatin1String("xcb") || name.startsWith(QLatin1String("wayland"))) return KeySystem::Xkb;
+    if (name == QLatin1String("windows")) return KeySystem::Windows;
+    return KeySystem::None;
+  }();
+  return system;
+}
+
+KeyStroke translateKey(const QKeyEvent& event, KeySystem system) {
   KeyStroke k;
   k.shift = modifierMask(event);
-  const int key = event.key();
-  if (event.modifiers() & Qt::KeypadModifier) {
-    k.code = keypadCode(key);
+  const quint32 scanCode = event.nativeScanCode();
+  const quint32 virtualKey = event.nativeVirtualKey();
+  // Keypad first: with NumLock on its keys also carry the digits' key codes.
+  if (const int keypad = keypadKey(system, scanCode, virtualKey)) {
+    k.code = keypad;
     return k;
   }
-  if (const int digit = mainRowDigit(event)) {
+  if (const int keypad = keypadByModifier(event)) {
+    k.code = keypad;
+    return k;
+  }
+  if (event.modifiers() & Qt::KeypadModifier) return k;  // the keypad's other keys
+  const int key = event.key();
+  // The main-row digit of a physical key, whatever the layout makes of it with Shift held
+  // (Shift+2 is '@' on one layout and '"' on another).
+  if (key >= Qt::Key_1 && key <= Qt::Key_8) {
+    k.code = key;  // Qt's codes are the ASCII digits 49..56
+    return k;
+  }
+  if (const int digit = mainRowDigitKey(system, scanCode, virtualKey)) {
     k.code = digit;
     return k;
   }

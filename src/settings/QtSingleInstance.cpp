@@ -26,7 +26,8 @@ namespace sorvant {
 
 namespace {
 
-constexpr char kRequest[] = "front\n";
+// "front", then a blank and the later start's activation token when it has one.
+constexpr char kRequest[] = "front";
 constexpr char kReply[] = "ok\n";
 // Between two looks at a lock whose holder is not listening yet (it is still starting, or ending).
 constexpr int kRetryMs = 50;
@@ -68,6 +69,14 @@ bool holderRuns(const QLockFile& lock) {
 #else
   return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 #endif
+}
+
+// Tokens are short printable words; anything else did not come from a launcher.
+bool isActivationToken(const QString& token) {
+  if (token.isEmpty() || token.size() > 512) return false;
+  for (const QChar c : token)
+    if (c.unicode() <= 0x20 || c.unicode() >= 0x7f) return false;
+  return true;
 }
 
 }  // namespace
@@ -117,7 +126,7 @@ QString SingleInstance::sharedLockFileName(const QString& settingsFile) {
   return QDir(machineFolder()).filePath(keyOf(settingsFile) + QStringLiteral(".lock"));
 }
 
-bool SingleInstance::claim() {
+bool SingleInstance::claim(const QString& activationToken) {
   QDir().mkpath(QFileInfo(realLocation(file_)).absolutePath());
   QDir().mkpath(QFileInfo(socketName_).absolutePath());
   const QDeadlineTimer patience(answerMs_);
@@ -126,7 +135,7 @@ bool SingleInstance::claim() {
     if (locks == Locks::Taken) return true;
     // No lock can be made anywhere: nothing to guard with, so start as if alone.
     if (locks == Locks::Impossible) return true;
-    const Answer answer = sendRaiseRequest(static_cast<int>(patience.remainingTime()));
+    const Answer answer = sendRaiseRequest(static_cast<int>(patience.remainingTime()), activationToken);
     if (answer == Answer::Raised) return false;
     if (answer == Answer::Silent) {
       // Hung: its locks are taken over, so that the next start reaches this instance instead.
@@ -185,11 +194,13 @@ SingleInstance::Locks SingleInstance::lockAndListen() {
   return Locks::Taken;
 }
 
-SingleInstance::Answer SingleInstance::sendRaiseRequest(int waitMs) const {
+SingleInstance::Answer SingleInstance::sendRaiseRequest(int waitMs, const QString& activationToken) const {
   QLocalSocket socket;
   socket.connectToServer(socketName_);
   if (!socket.waitForConnected(waitMs)) return Answer::Absent;
-  socket.write(kRequest);
+  QByteArray request = kRequest;
+  if (isActivationToken(activationToken)) request += ' ' + activationToken.toLatin1();
+  socket.write(request + '\n');
   const QDeadlineTimer deadline(waitMs);
   QByteArray reply;
   while (!reply.contains('\n')) {
@@ -205,8 +216,10 @@ void SingleInstance::serveRaiseRequests() {
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     auto serve = [this, socket] {
       if (!socket->canReadLine()) return;
-      if (socket->readLine() == kRequest) {
-        if (raise_) raise_();
+      const QByteArray line = socket->readLine().chopped(1);
+      if (line == kRequest || line.startsWith(QByteArray(kRequest) + ' ')) {
+        const QString token = QString::fromLatin1(line.mid(sizeof kRequest));
+        if (raise_) raise_(isActivationToken(token) ? token : QString());
         socket->write(kReply);
         socket->flush();
       }

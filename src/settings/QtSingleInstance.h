@@ -30,12 +30,14 @@ class SingleInstance final : public QObject {
   // True when this process is now the one instance: none was running, the last one is gone (its
   // lock is stale) or hung (it did not answer in time). False when this start should end at once:
   // the running instance came to the front, or it runs where it cannot be asked (another runtime
-  // folder, another account), which standard error says.
-  bool claim();
+  // folder, another account), which standard error says. `activationToken` (the launcher's
+  // permission to raise a window, where there is one) goes with the request.
+  bool claim(const QString& activationToken = QString());
   // False after claim() found a running instance that could not be asked to come to the front.
   bool answered() const { return answered_; }
-  // What the running instance does when a later start asks for it.
-  void onRaiseRequest(std::function<void()> handler) { raise_ = std::move(handler); }
+  // What the running instance does when a later start asks for it, with that start's token (empty
+  // when it had none).
+  void onRaiseRequest(std::function<void(const QString& activationToken)> handler) { raise_ = std::move(handler); }
 
   // The file's real location: links followed, the folder's own links resolved.
   static QString realLocation(const QString& settingsFile);
@@ -54,7 +56,7 @@ class SingleInstance final : public QObject {
   qint64 holder() const;
 
   // The two ends of a raise request: the later start sends it, the running one serves it.
-  Answer sendRaiseRequest(int waitMs) const;
+  Answer sendRaiseRequest(int waitMs, const QString& activationToken) const;
   void serveRaiseRequests();
 
   QString file_;
@@ -63,7 +65,7 @@ class SingleInstance final : public QObject {
   bool answered_ = true;
   std::vector<std::unique_ptr<QLockFile>> locks_;  // beside the file where it may be, then shared
   QLocalServer server_;
-  std::function<void()> raise_;
+  std::function<void(const QString&)> raise_;
 };
 
 // Restores the window from minimised (keeping it maximised), shows it, raises it and activates it.

@@ -3,6 +3,7 @@
 // at shutdown or power-down, SIGINT, SIGHUP) or the event loop is ended without it (the desktop
 // session's end), so the port is released and the settings are written, once.
 #include <QObject>
+#include <QtGlobal>
 #include <functional>
 
 class QWidget;
@@ -13,9 +14,11 @@ namespace sorvant {
 // on the UI thread. Closing an already closed window does nothing more.
 void closeOnTermination(QWidget& window);
 
-// Qt ends the process with exit() when its display connection breaks (the X server ended with the
-// session): no close event reaches the window then. While this guard lives, such an exit runs
-// `unload` if the window is still shown, that is, if its close handling has not run.
+// Qt ends the process when its display connection breaks (the X server or the Wayland compositor
+// ended with the session): no close event reaches the window then. On X11 it calls exit(); Qt's
+// Wayland plugin calls _exit(), which runs no exit handler, right after its warning about the broken
+// connection. While this guard lives, either way runs `unload` if the window is still shown, that
+// is, if its close handling has not run.
 class UnloadAtForcedExit {
  public:
   UnloadAtForcedExit(const QWidget& window, std::function<void()> unload);
@@ -25,6 +28,7 @@ class UnloadAtForcedExit {
 
  private:
   static void atExit();
+  static void onMessage(QtMsgType type, const QMessageLogContext& context, const QString& message);
   const QWidget& window_;
   std::function<void()> unload_;
 };

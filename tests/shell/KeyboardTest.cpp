@@ -6,9 +6,12 @@
 #include <QSignalSpy>
 #include <QThread>
 #include <functional>
+#include <tuple>
 
 #include "histogram/Accumulation.h"
 #include "histogram/TestSource.h"
+#include "input/KeyMap.h"
+#include "input/QtKeys.h"
 #include "shell/ShellFixture.h"
 
 namespace sorvant::test {
@@ -111,6 +114,69 @@ TEST(Keyboard, KeypadStepsWithNumLockOnOrOffAndModifiersMakeBigSteps) {
   EXPECT_EQ(st.CTRL_KEY, 2);
   QTest::keyRelease(&f.window, Qt::Key_Control, Qt::ControlModifier);
   EXPECT_EQ(st.CTRL_KEY, 0);
+}
+
+// Each platform's events for the same physical keys, with the key, modifiers, scan code, virtual key
+// and text its Qt plugin fills in (us layout). Wayland never sets the keypad modifier; Windows marks
+// the arrow cluster with the extended flag (0x100) of the scan code; offscreen carries no native codes.
+TEST(Keyboard, KeysAreRecognisedFromWhatEachPlatformDelivers) {
+  struct Case {
+    const char* what;
+    KeySystem system;
+    Qt::Key key;
+    Qt::KeyboardModifiers mods;
+    quint32 scanCode;
+    quint32 virtualKey;
+    const char* text;
+    int code;
+    int shift;
+  };
+  const Qt::KeyboardModifiers kp = Qt::KeypadModifier;
+  const Qt::KeyboardModifiers none = Qt::NoModifier;
+  const KeySystem xkb = KeySystem::Xkb;
+  const KeySystem win = KeySystem::Windows;
+  const Case cases[] = {
+      {"xcb keypad 8, NumLock on", xkb, Qt::Key_8, kp, 80, 0xffb8, "8", KeyPad8, 0},
+      {"xcb keypad 2, NumLock off", xkb, Qt::Key_Down, kp, 88, 0xff99, "", KeyPad2, 0},
+      {"xcb Shift+keypad 6, NumLock on", xkb, Qt::Key_Right, kp | Qt::ShiftModifier, 85, 0xff98, "", KeyPad6, 1},
+      {"xcb Shift+2", xkb, Qt::Key_At, Qt::ShiftModifier, 11, 0x40, "@", Key2, 1},
+      {"wayland keypad 2, NumLock on", xkb, Qt::Key_2, none, 88, 0xffb2, "2", KeyPad2, 0},
+      {"wayland keypad 6, NumLock on", xkb, Qt::Key_6, none, 85, 0xffb6, "6", KeyPad6, 0},
+      {"wayland keypad 4, NumLock off", xkb, Qt::Key_Left, none, 83, 0xff96, "", KeyPad4, 0},
+      {"wayland Ctrl+keypad 8, NumLock off", xkb, Qt::Key_Up, Qt::ControlModifier, 80, 0xff97, "", KeyPad8, 2},
+      {"wayland main-row 2", xkb, Qt::Key_2, none, 11, 0x32, "2", Key2, 0},
+      {"wayland Shift+2", xkb, Qt::Key_At, Qt::ShiftModifier, 11, 0x40, "@", Key2, 1},
+      {"wayland Shift+8", xkb, Qt::Key_Asterisk, Qt::ShiftModifier, 17, 0x2a, "*", Key8, 1},
+      {"wayland arrow cluster up", xkb, Qt::Key_Up, none, 111, 0xff52, "", 0, 0},
+      {"wayland 9", xkb, Qt::Key_9, none, 18, 0x39, "9", 0, 0},
+      {"windows keypad 8, NumLock on", win, Qt::Key_8, kp, 0x48, 0x68, "8", KeyPad8, 0},
+      {"windows keypad 4, NumLock off", win, Qt::Key_Left, kp, 0x4b, 0x25, "", KeyPad4, 0},
+      {"windows Shift+keypad 2, NumLock on", win, Qt::Key_Down, kp | Qt::ShiftModifier, 0x50, 0x28, "", KeyPad2, 1},
+      {"windows arrow cluster left", win, Qt::Key_Left, none, 0x14b, 0x25, "", 0, 0},
+      {"windows Shift+2", win, Qt::Key_At, Qt::ShiftModifier, 0x03, 0x32, "@", Key2, 1},
+      {"windows Alt+7", win, Qt::Key_7, Qt::AltModifier, 0x08, 0x37, "", Key7, 4},
+      {"offscreen keypad 8", KeySystem::None, Qt::Key_8, kp, 0, 0, "8", KeyPad8, 0},
+      {"offscreen keypad 6, NumLock off", KeySystem::None, Qt::Key_Right, kp, 0, 0, "", KeyPad6, 0},
+      {"offscreen keypad 5", KeySystem::None, Qt::Key_5, kp, 0, 0, "5", 0, 0},
+      {"offscreen Ctrl+2", KeySystem::None, Qt::Key_2, Qt::ControlModifier, 0, 0, "", Key2, 2},
+      {"offscreen W", KeySystem::None, Qt::Key_W, none, 0, 0, "w", KeyW, 0},
+  };
+  for (const Case& c : cases) {
+    const QKeyEvent event(QEvent::KeyPress, c.key, c.mods, c.scanCode, c.virtualKey, 0, QString::fromLatin1(c.text));
+    const KeyStroke k = translateKey(event, c.system);
+    EXPECT_EQ(k.code, c.code) << c.what;
+    EXPECT_EQ(k.shift, c.shift) << c.what;
+  }
+  // On Wayland keypad 2 and then keypad 6 step the cursor and the heading; they never choose and
+  // save a memory.
+  ShellFixture f;
+  for (const auto& [key, scan, sym] : {std::tuple{Qt::Key_2, 88u, 0xffb2u}, std::tuple{Qt::Key_6, 85u, 0xffb6u}}) {
+    const KeyStroke k = translateKey(QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier, scan, sym, 0), xkb);
+    f.window.runEvent([&] { Form_KeyDown(f.sys, k.code, k.shift); });
+  }
+  EXPECT_EQ(f.sys.st.CURSOR_BEARING, 359);
+  EXPECT_EQ(f.sys.st.HEADING, 1);
+  EXPECT_EQ(f.sys.st.MEMORY_SELECT, 0);
 }
 
 TEST(Keyboard, CreditsCounterActsAtExactlyFive) {

@@ -49,6 +49,38 @@ TEST(MainWindow, ResizeLaysOutTheDisplayFromTheClientSize) {
   EXPECT_LT(f.surface.image().width(), 1000);
 }
 
+// W twice on the maximised window, as at start-up. A compositor ends a client that resizes a surface
+// it still holds maximised, so the restore waits for the window manager; under a headless Wayland
+// compositor this runs against the real protocol.
+TEST(MainWindow, WTwiceRestoresTheDesignSizeThenMaximisesAgainAndTheControlsFollow) {
+  ShellFixture f(QSize(652, 453));
+  f.window.showMaximized();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return f.window.isMaximized() && f.window.width() > 700; }, 10000));
+  const QSize maximised = f.window.size();
+  auto memLeftFitsFrame = [&] {
+    return f.sys.main.CmdButton_MEM1.left == static_cast<float>(f.window.frameGeometry().width() * 15 - 1200);
+  };
+  QTest::keyClick(&f.window, Qt::Key_W);
+  EXPECT_EQ(f.sys.st.WIN_SIZE, 0);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return f.window.size() == QSize(652, 453); }, 10000)) << f.window.size().width();
+  EXPECT_FALSE(f.window.isMaximized());
+  EXPECT_TRUE(QTest::qWaitFor(memLeftFitsFrame, 10000));
+  QTest::keyClick(&f.window, Qt::Key_W);
+  EXPECT_EQ(f.sys.st.WIN_SIZE, 1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return f.window.size() == maximised; }, 10000))
+      << f.window.width() << "x" << f.window.height() << " against " << maximised.width() << "x" << maximised.height();
+  EXPECT_TRUE(f.window.isMaximized());
+  EXPECT_TRUE(QTest::qWaitFor(memLeftFitsFrame, 10000));
+  // Every size the window took has been drawn and sent; a window shown after them is answered only
+  // once the compositor has dealt with them, so a refused one would have ended this test program.
+  QApplication::processEvents();
+  QWidget probe;
+  probe.resize(50, 50);
+  probe.show();
+  EXPECT_TRUE(QTest::qWaitForWindowExposed(&probe, 10000));
+  EXPECT_EQ(f.window.size(), maximised);
+}
+
 TEST(MainWindow, ImageSurfaceShowsTheDiscAndAVectorTowardsItsBearing) {
   ShellFixture f(QSize(1280, 800));
   System& sys = f.sys;

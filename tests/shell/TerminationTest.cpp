@@ -2,15 +2,18 @@
 #include <sys/stat.h>
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
+#include <atomic>
 #include <csignal>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "ShellFixture.h"
 #include "settings/QtSingleInstance.h"
@@ -129,27 +132,75 @@ TEST(Termination, ASecondStartRaisesTheRunningProgramUnlessItIsHungOrGone) {
   EXPECT_EQ(contents(program.settingsFile()), defaultSettingsText());
 }
 
-TEST(Termination, TheDisplayGoingAwayWithTheSessionStillWritesTheSettings) {
-  QProcess display;
-  display.start(QStringLiteral("Xvfb"),
-                {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
-                 QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1024x768x24")});
-  ASSERT_TRUE(display.waitForStarted()) << "Xvfb is missing: tools/install-deps.sh installs it";
-  ASSERT_TRUE(QTest::qWaitFor([&] { return display.canReadLine(); }, 30000));
-  Program program;
-  program.set(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-  program.set(QStringLiteral("DISPLAY"), QStringLiteral(":") + QString::fromLatin1(display.readLine().trimmed()));
-  auto running = program.start();
-  ASSERT_TRUE(program.holdsTheLock(*running));
-  // Answered: the program runs its event loop, its settings read.
-  ASSERT_FALSE(SingleInstance(program.settingsFileName(), program.runtimeFolder(), 30000).claim());
-  const ino_t before = inode(program.settingsFile());
+TEST(Termination, ASecondStartHandsItsActivationTokenToTheRunningOne) {
+  QTemporaryDir settings;
+  QTemporaryDir runtime;
+  const QString file = settings.filePath(QStringLiteral("Sorvant.ini"));
+  SingleInstance first(file, runtime.path());
+  ASSERT_TRUE(first.claim());
+  QStringList received;
+  first.onRaiseRequest([&](const QString& token) { received << token; });
+  // Later starts ask from threads of their own while this one answers: with the launcher's token,
+  // from a terminal (none), and with text no launcher makes.
+  for (const QString& token : {QStringLiteral("gnome-shell/Sorvant/2051-3-host_TIME8806"), QString(),
+                               QStringLiteral("two words\nfront evil")}) {
+    std::atomic<int> claimed = -1;
+    std::thread later([&] { claimed = SingleInstance(file, runtime.path(), 30000).claim(token) ? 1 : 0; });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return claimed != -1; }, 30000));
+    later.join();
+    EXPECT_EQ(claimed, 0);  // answered: the later start ends
+  }
+  EXPECT_EQ(received, QStringList({QStringLiteral("gnome-shell/Sorvant/2051-3-host_TIME8806"), QString(), QString()}));
+}
 
-  display.terminate();  // the X server ends; the toolkit ends the program without closing its window
-  display.waitForFinished();
-  ASSERT_TRUE(running->waitForFinished(30000));
-  EXPECT_NE(inode(program.settingsFile()), before);
-  EXPECT_EQ(contents(program.settingsFile()), defaultSettingsText());
+// A display server of the test's own, started for `program`: an X server, or a headless Wayland
+// compositor listening in the program's runtime folder. False when it did not come up.
+bool startDisplay(QProcess& display, Program& program, bool wayland) {
+  if (!wayland) {
+    display.start(
+        QStringLiteral("Xvfb"),
+        {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+         QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1024x768x24")});
+    if (!display.waitForStarted() || !QTest::qWaitFor([&] { return display.canReadLine(); }, 30000)) return false;
+    program.set(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    program.set(QStringLiteral("DISPLAY"), QStringLiteral(":") + QString::fromLatin1(display.readLine().trimmed()));
+    return true;
+  }
+  const QString socket = QStringLiteral("sorvant-test-%1").arg(QCoreApplication::applicationPid());
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), program.runtimeFolder());
+  display.setProcessEnvironment(env);
+  display.setProcessChannelMode(QProcess::MergedChannels);
+  display.start(QStringLiteral("weston"),
+                {QStringLiteral("--backend=headless-backend.so"), QStringLiteral("--no-config"),
+                 QStringLiteral("--idle-time=0"), QStringLiteral("--socket=") + socket});
+  const QString path = program.runtimeFolder() + QStringLiteral("/") + socket;
+  if (!display.waitForStarted() || !QTest::qWaitFor([&] { return QFileInfo::exists(path); }, 30000)) return false;
+  program.set(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
+  program.set(QStringLiteral("WAYLAND_DISPLAY"), socket);
+  return true;
+}
+
+TEST(Termination, TheDisplayGoingAwayWithTheSessionStillWritesTheSettings) {
+  for (const bool wayland : {false, true}) {
+    SCOPED_TRACE(wayland ? "Wayland compositor" : "X server");
+    QProcess display;
+    Program program;
+    ASSERT_TRUE(startDisplay(display, program, wayland)) << "tools/install-deps.sh installs Xvfb and weston";
+    auto running = program.start();
+    ASSERT_TRUE(program.holdsTheLock(*running));
+    // Answered: the program runs its event loop, its settings read.
+    ASSERT_FALSE(SingleInstance(program.settingsFileName(), program.runtimeFolder(), 30000).claim());
+    const ino_t before = inode(program.settingsFile());
+
+    // The server ends; the toolkit ends the program without closing its window (Qt's Wayland
+    // plugin with _exit(), which runs no exit handler).
+    display.terminate();
+    display.waitForFinished();
+    ASSERT_TRUE(running->waitForFinished(30000));
+    EXPECT_NE(inode(program.settingsFile()), before);
+    EXPECT_EQ(contents(program.settingsFile()), defaultSettingsText());
+  }
 }
 
 }  // namespace

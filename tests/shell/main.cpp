@@ -6,7 +6,14 @@
 #include "support/Environment.h"
 
 int main(int argc, char** argv) {
-  if (!sorvant::test::getEnv("QT_QPA_PLATFORM")) sorvant::test::setEnv("QT_QPA_PLATFORM", "offscreen");
+  // SORVANT_TEST_PLATFORM runs the suite on a real platform plugin (tools/run-tests.sh: "wayland",
+  // under a headless compositor), whatever CTest puts in QT_QPA_PLATFORM.
+  using sorvant::test::getEnv;
+  using sorvant::test::setEnv;
+  if (const auto platform = getEnv("SORVANT_TEST_PLATFORM"); platform && !platform->empty())
+    setEnv("QT_QPA_PLATFORM", *platform);
+  else if (!getEnv("QT_QPA_PLATFORM"))
+    setEnv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

@@ -1,0 +1,9 @@
+#include "display/QtWindowSystem.h"
+
+#include <QGuiApplication>
+
+namespace sorvant {
+
+bool windowSystemConfirmsStates() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
+
+}  // namespace sorvant
