@@ -11,7 +11,7 @@
 #include "display/MainWindow.h"
 #include "options/OptionsDialog.h"
 #include "options/QtColorPicker.h"
-#include "serial/QtSerialPort.h"
+#include "serial/SystemSerialPort.h"
 #include "serial/Reception.h"
 #include "settings/QtSingleInstance.h"
 #include "settings/QtTermination.h"
@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
   if (!instance.claim()) return 0;
 
   sorvant::QtClock clock;
-  sorvant::QtSerialPort port;
+  sorvant::SystemSerialPort port;
   sorvant::ImageSurface surface;
   sorvant::MainWindow window;
   sorvant::QtColorPicker picker;

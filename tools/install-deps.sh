@@ -14,7 +14,7 @@ test=("${display[@]}" libgtest-dev libgmock-dev libbenchmark-dev clang libclang-
       xdotool desktop-file-utils appstream man-db)
 package=("${build[@]}" fonts-liberation dpkg-dev file lintian desktop-file-utils appstream man-db xvfb xauth)
 bench=(xvfb openbox socat xdotool)
-windows=(cmake make g++-mingw-w64-x86-64-posix wine wine64 googletest)
+windows=(cmake make g++-mingw-w64-x86-64-posix wine wine64 googletest socat)
 
 purposes=("$@")
 if [ ${#purposes[@]} -eq 0 ]; then purposes=(display test package); fi
