@@ -15,13 +15,6 @@ namespace {
 // The speed in a line-settings text ("4800,n,8,1"); 0 when it does not start with a number.
 qint32 baudOf(const std::string& settings) { return static_cast<qint32>(std::atol(settings.c_str())); }
 
-// Where a message still missing characters begins: the first "%" among the last three characters.
-std::size_t cutMessageStart(const std::string& text) {
-  const std::size_t from = text.size() > 3 ? text.size() - 3 : 0;
-  const std::size_t pos = text.find('%', from);
-  return pos == std::string::npos ? text.size() : pos;
-}
-
 // Why an open failed, in words an operator can act on.
 std::string openFailure(const QSerialPort& device, const std::string& path, int port) {
   const std::string where = "COM" + std::to_string(port) + " (" + path + "): ";
@@ -49,7 +42,7 @@ std::string openFailure(const QSerialPort& device, const std::string& path, int 
 
 QtSerialPort::QtSerialPort(QObject* parent) : QObject(parent) {
   holdTimer_.setSingleShot(true);
-  holdTimer_.setInterval(kHoldBackMs);
+  followSpeed();
   holdTimer_.setTimerType(Qt::PreciseTimer);
   reopenTimer_.setInterval(kReopenMs);
   connect(&device_, &QSerialPort::readyRead, this, &QtSerialPort::readDevice);
@@ -87,8 +80,11 @@ void QtSerialPort::close() {
   if (device_.isOpen()) device_.close();
 }
 
+void QtSerialPort::followSpeed() { holdTimer_.setInterval(MessageHoldBack::holdMs(baudOf(settings_))); }
+
 void QtSerialPort::setSettings(const std::string& settings) {
   settings_ = settings;
+  followSpeed();
   // Start-up opens the port (through the test command) before it sets the stored speed.
   if (!device_.isOpen()) return;
   const qint32 baud = baudOf(settings_);
@@ -153,15 +149,8 @@ void QtSerialPort::fail(std::string reason) {
 void QtSerialPort::readDevice() {
   const QByteArray bytes = device_.readAll();
   if (bytes.isEmpty()) return;
-  std::string text = std::move(held_);
-  held_.clear();
-  text.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-  // A read can end anywhere, also inside a DF message; the receive handler only looks at the
-  // characters of one event, so a cut message would be misread. Its start waits for the rest.
-  const std::size_t cut = cutMessageStart(text);
-  held_ = text.substr(cut);
-  text.resize(cut);
-  if (held_.empty())
+  const std::string text = held_.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  if (!held_.holding())
     holdTimer_.stop();
   else
     holdTimer_.start();  // restarted by every arrival: it measures how long the line has been quiet
@@ -171,9 +160,8 @@ void QtSerialPort::readDevice() {
 }
 
 void QtSerialPort::releaseHeld() {
-  if (held_.empty()) return;
-  ready_ += held_;
-  held_.clear();
+  if (!held_.holding()) return;
+  ready_ += held_.release();
   notify();
 }
 

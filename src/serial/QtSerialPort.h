@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/Interfaces.h"
+#include "serial/MessageHoldBack.h"
 
 namespace sorvant {
 
@@ -14,8 +15,6 @@ class QtSerialPort final : public QObject, public SerialPort {
   Q_OBJECT
 
  public:
-  // A trailing "%" waits this long for the rest of its message once the line has gone quiet.
-  static constexpr int kHoldBackMs = 20;
   // How often a vanished device is looked for again.
   static constexpr int kReopenMs = 500;
 
@@ -40,7 +39,9 @@ class QtSerialPort final : public QObject, public SerialPort {
   // The device is open right now (false while a vanished device is being looked for).
   bool deviceOpen() const { return device_.isOpen(); }
   // How many characters wait for the rest of a DF message cut by a read.
-  std::size_t heldBack() const { return held_.size(); }
+  std::size_t heldBack() const { return held_.held(); }
+  // How long a cut message waits for its rest once the line goes quiet, at the current speed.
+  int holdBackMs() const { return holdTimer_.interval(); }
 
  private:
   // Opens the device of the current port at the current speed; false leaves it closed and sets error_.
@@ -49,6 +50,8 @@ class QtSerialPort final : public QObject, public SerialPort {
   void fail(std::string reason);
   void readDevice();
   void releaseHeld();
+  // Sets the hold-back time from the speed in settings_.
+  void followSpeed();
   void deviceError(QSerialPort::SerialPortError error);
   void deviceLost();
   void tryReopen();
@@ -65,7 +68,7 @@ class QtSerialPort final : public QObject, public SerialPort {
   bool open_ = false;
   bool lossPending_ = false;
   std::string ready_;  // delivered, waiting for input()
-  std::string held_;   // a "%" and the fewer than three characters that followed it so far
+  MessageHoldBack held_;
 };
 
 }  // namespace sorvant
