@@ -12,13 +12,6 @@ namespace {
 // The speed in a line-settings text ("4800,n,8,1"); 0 when it does not start with a number.
 int baudOf(const std::string& settings) { return std::atoi(settings.c_str()); }
 
-// Where a message still missing characters begins: the first "%" among the last three characters.
-std::size_t cutMessageStart(const std::string& text) {
-  const std::size_t from = text.size() > 3 ? text.size() - 3 : 0;
-  const std::size_t pos = text.find('%', from);
-  return pos == std::string::npos ? text.size() : pos;
-}
-
 }  // namespace
 
 // The device is polled rather than read with overlapped I/O: everything stays on the UI thread with no
@@ -30,7 +23,7 @@ QtWin32SerialPort::QtWin32SerialPort(QObject* parent) : QObject(parent) {
   // the 15.6 ms system tick.
   pollTimer_.setInterval(kPollMs);
   holdTimer_.setSingleShot(true);
-  holdTimer_.setInterval(kHoldBackMs);
+  followSpeed();
   holdTimer_.setTimerType(Qt::PreciseTimer);
   reopenTimer_.setInterval(kReopenMs);
   connect(&pollTimer_, &QTimer::timeout, this, &QtWin32SerialPort::readDevice);
@@ -67,8 +60,14 @@ void QtWin32SerialPort::close() {
   device_.close();
 }
 
+// Polled, the rest of a message can wait in the driver for up to one poll before it is seen.
+void QtWin32SerialPort::followSpeed() {
+  holdTimer_.setInterval(MessageHoldBack::holdMs(baudOf(settings_)) + kPollMs);
+}
+
 void QtWin32SerialPort::setSettings(const std::string& settings) {
   settings_ = settings;
+  followSpeed();
   // Start-up opens the port (through the test command) before it sets the stored speed.
   if (!device_.isOpen()) return;
   if (device_.setBaudRate(baudOf(settings_)))
@@ -116,33 +115,24 @@ void QtWin32SerialPort::fail(std::string reason) {
 void QtWin32SerialPort::readDevice() {
   std::string bytes;
   const bool present = device_.read(bytes);
-  if (!bytes.empty()) receive(std::move(bytes));
+  if (!bytes.empty()) deliver(held_.feed(bytes));
   // Unless the receive handler has meanwhile reopened the port.
   if (!present && !device_.isOpen()) deviceLost();
 }
 
-void QtWin32SerialPort::receive(std::string bytes) {
-  std::string text = std::move(held_);
-  held_.clear();
-  text += bytes;
-  // A read can end anywhere, also inside a DF message; the receive handler only looks at the
-  // characters of one event, so a cut message would be misread. Its start waits for the rest.
-  const std::size_t cut = cutMessageStart(text);
-  held_ = text.substr(cut);
-  text.resize(cut);
-  if (held_.empty())
-    holdTimer_.stop();
-  else
+void QtWin32SerialPort::deliver(std::string text) {
+  if (held_.holding())
     holdTimer_.start();  // restarted by every arrival: it measures how long the line has been quiet
+  else
+    holdTimer_.stop();
   if (text.empty()) return;
   ready_ += text;
   notify();
 }
 
 void QtWin32SerialPort::releaseHeld() {
-  if (held_.empty()) return;
-  ready_ += held_;
-  held_.clear();
+  if (!held_.holding()) return;
+  ready_ += held_.release();
   notify();
 }
 

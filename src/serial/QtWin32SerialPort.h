@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/Interfaces.h"
+#include "serial/MessageHoldBack.h"
 #include "serial/Win32SerialDevice.h"
 
 namespace sorvant {
@@ -15,8 +16,6 @@ class QtWin32SerialPort final : public QObject, public SerialPort {
   Q_OBJECT
 
  public:
-  // A trailing "%" waits this long for the rest of its message once the line has gone quiet.
-  static constexpr int kHoldBackMs = 20;
   // How often a vanished device is looked for again.
   static constexpr int kReopenMs = 500;
   // How often an open device is read. Well inside the 50 ms processing period, so no bearing waits
@@ -44,7 +43,9 @@ class QtWin32SerialPort final : public QObject, public SerialPort {
   // The device is open right now (false while a vanished device is being looked for).
   bool deviceOpen() const { return device_.isOpen(); }
   // How many characters wait for the rest of a DF message cut by a read.
-  std::size_t heldBack() const { return held_.size(); }
+  std::size_t heldBack() const { return held_.held(); }
+  // How long a cut message waits for its rest once the line goes quiet, at the current speed.
+  int holdBackMs() const { return holdTimer_.interval(); }
 
  private:
   // Opens the device of the current port at the current speed; false leaves it closed and sets error_.
@@ -52,9 +53,11 @@ class QtWin32SerialPort final : public QObject, public SerialPort {
   // Records why the device is not open, telling standard error once for each new reason.
   void fail(std::string reason);
   void readDevice();
-  // Hands received characters on, holding back the start of a DF message cut by the read.
-  void receive(std::string text);
+  // Hands on what a read made deliverable; a cut message's start stays held until the line is quiet.
+  void deliver(std::string text);
   void releaseHeld();
+  // Sets the hold-back time from the speed in settings_.
+  void followSpeed();
   void deviceLost();
   void tryReopen();
   void notify();
@@ -70,7 +73,7 @@ class QtWin32SerialPort final : public QObject, public SerialPort {
   std::string reported_;  // the reason last written to standard error
   bool open_ = false;
   std::string ready_;  // delivered, waiting for input()
-  std::string held_;   // a "%" and the fewer than three characters that followed it so far
+  MessageHoldBack held_;
 };
 
 }  // namespace sorvant
