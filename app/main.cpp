@@ -12,7 +12,7 @@
 #include "display/QtActivation.h"
 #include "options/OptionsDialog.h"
 #include "options/QtColorPicker.h"
-#include "serial/QtSerialPort.h"
+#include "serial/SystemSerialPort.h"
 #include "serial/Reception.h"
 #include "settings/QtSingleInstance.h"
 #include "settings/QtTermination.h"
@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
   if (!instance.claim(activationToken)) return instance.answered() ? 0 : 1;
 
   sorvant::QtClock clock;
-  sorvant::QtSerialPort port;
+  sorvant::SystemSerialPort port;
   sorvant::ImageSurface surface;
   sorvant::MainWindow window;
   sorvant::QtColorPicker picker;

@@ -26,7 +26,7 @@
 #include "display/ImageSurface.h"
 #include "display/Layout.h"
 #include "histogram/TestSource.h"
-#include "serial/QtSerialPort.h"
+#include "serial/SystemSerialPort.h"
 #include "serial/Reception.h"
 #include "settings/StartUp.h"
 #include "support/Fakes.h"
@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
   const int writer = ::open(b.toLocal8Bit().constData(), O_WRONLY | O_NOCTTY);
 
   sorvant::test::FakeClock clock;
-  sorvant::QtSerialPort port;
+  sorvant::SystemSerialPort port;
   sorvant::ImageSurface surface;
   sorvant::test::FakeWindowHost host;
   sorvant::test::FakePicker picker;

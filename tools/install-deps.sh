@@ -17,7 +17,7 @@ test=("${display[@]}" libgtest-dev libgmock-dev libbenchmark-dev clang libclang-
       xdotool desktop-file-utils appstream man-db weston)
 package=("${build[@]}" fonts-liberation dpkg-dev file lintian desktop-file-utils appstream man-db xvfb xauth)
 bench=(xvfb openbox socat xdotool)
-windows=(cmake make g++-mingw-w64-x86-64-posix wine wine64 googletest)
+windows=(cmake make g++-mingw-w64-x86-64-posix wine wine64 googletest socat)
 windows_qt=(cmake ninja-build dpkg-dev patch g++-mingw-w64-x86-64-posix qt6-base-dev qt6-base-dev-tools)
 windows_program=("${windows[@]}" "${windows_qt[@]}" nsis xvfb xauth xdotool socat fonts-liberation imagemagick)
 

@@ -32,6 +32,28 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wine wineboot --init </dev/null >/dev/null 2>&1
   wineserver --wait
 fi
+# COM5 of the prefix is one end of a pair of joined pseudo-terminals; the serial device test reads it and
+# writes the far end through Wine's Z: drive. Wine takes its ports from the registry (a bare link in
+# dosdevices is reset) when its server starts. The far end waits for the test to open it, and socat ends
+# once the test closes it again, which takes COM5 away as pulling out an adapter does.
+ptys=$build/pty
+socat_pid=
+rm -rf "$ptys" && mkdir -p "$ptys"
+if command -v socat >/dev/null; then
+  socat pty,raw,echo=0,link="$ptys/com5" pty,raw,echo=0,link="$ptys/far",wait-slave </dev/null >/dev/null 2>&1 &
+  socat_pid=$!
+  trap '[ -z "$socat_pid" ] || kill "$socat_pid" 2>/dev/null || true' EXIT
+  for _ in $(seq 50); do [ -e "$ptys/com5" ] && [ -e "$ptys/far" ] && break; sleep 0.1; done
+fi
+if [ -e "$ptys/com5" ] && [ -e "$ptys/far" ]; then
+  wine reg add 'HKLM\Software\Wine\Ports' /v COM5 /t REG_SZ /d "$(readlink -f "$ptys/com5")" /f </dev/null >/dev/null 2>&1
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  export SORVANT_WINE_COM=5 SORVANT_WINE_COM_PEER="Z:${ptys//\//\\}\\far"
+else
+  echo "No pseudo-terminal for COM5 (is socat installed?): the serial device test is skipped"
+fi
+
 # One server and one set of Wine's own background processes for all the tests, started here with no
 # terminal or pipe: a background process started by the first test would hold that test's output open
 # (CTest would wait for it), and each test program then starts in a fraction of a second.

@@ -14,7 +14,8 @@ std::string comPortPath(int port, [[maybe_unused]] const fs::path& devices) {
   if (port < 1) return {};
   const std::string name = "COM" + std::to_string(port);
 #ifdef _WIN32
-  return name;
+  // The device namespace: a plain "COMn" names a device only for n up to 9.
+  return "\\\\.\\" + name;
 #else
   const fs::path link = configFolder() / name;
   std::error_code ec;

@@ -5,7 +5,7 @@
 
 namespace sorvant {
 
-// The device path to open for port n. Windows: "COMn". Elsewhere, in this order:
+// The device path to open for port n. Windows: "\\.\COMn". Elsewhere, in this order:
 //  - the link $XDG_CONFIG_HOME/sorvant/COMn (default ~/.config/sorvant/COMn) when it exists, even when
 //    it points nowhere, so an unplugged adapter is waited for instead of another port being opened;
 //  - the USB serial adapter /dev/ttyUSB(n-1), or /dev/ttyACM(n-1) when only that one is present;

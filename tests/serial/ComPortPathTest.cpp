@@ -26,7 +26,7 @@ class ComPortPathTest : public ::testing::Test {
     fs::create_directories(root_ / "home" / ".config" / "sorvant");
     sorvant::test::setEnv("XDG_CONFIG_HOME", root_ / "xdg");
     sorvant::test::setEnv("HOME", root_ / "home");
-    if (sorvant::test::kWindows) GTEST_SKIP() << "Linux and Unix only: Windows opens port n as COMn";
+    if (sorvant::test::kWindows) GTEST_SKIP() << "Linux and Unix only: Windows opens port n as \\\\.\\COMn";
   }
   void TearDown() override {
     restore("XDG_CONFIG_HOME", xdg_);

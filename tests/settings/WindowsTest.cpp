@@ -40,9 +40,9 @@ TEST(Windows, SettingsAtTheDriveRootAndPortsByTheirWindowsNamesWhateverTheEnviro
   setEnv("XDG_CONFIG_HOME", fs::temp_directory_path());
   redirectSettingsPath({});
   EXPECT_EQ(settingsPath(), fs::path("C:/Sorvant.ini"));
-  EXPECT_EQ(comPortPath(1), "COM1");
-  EXPECT_EQ(comPortPath(8), "COM8");
-  EXPECT_EQ(comPortPath(12), "COM12");
+  EXPECT_EQ(comPortPath(1), R"(\\.\COM1)");
+  EXPECT_EQ(comPortPath(8), R"(\\.\COM8)");
+  EXPECT_EQ(comPortPath(12), R"(\\.\COM12)");
   EXPECT_EQ(comPortPath(0), "");
 
   // Tests get a file of their own, never the operator's.

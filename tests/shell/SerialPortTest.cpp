@@ -24,7 +24,7 @@
 #include "cycle/Cycle.h"
 #include "display/Layout.h"
 #include "histogram/TestSource.h"
-#include "serial/QtSerialPort.h"
+#include "serial/SystemSerialPort.h"
 #include "serial/Reception.h"
 #include "settings/SettingsFile.h"
 #include "settings/StartUp.h"
@@ -124,7 +124,7 @@ class SerialPortTest : public ::testing::Test {
     ASSERT_TRUE(QFile::link(target, dir_.path() + "/sorvant/COM" + QString::number(n)));
   }
   // Collects what each receive event hands over, reading as the receive handler does.
-  void collect(QtSerialPort& port) {
+  void collect(SystemSerialPort& port) {
     port.setReceiveHandler([this, &port] {
       chunks_.push_back(port.input());
       port.discardInput();
@@ -147,7 +147,7 @@ class SerialPortTest : public ::testing::Test {
 };
 
 TEST_F(SerialPortTest, DeliversDfMessagesWholeAndAllCharactersInOrder) {
-  QtSerialPort port;
+  SystemSerialPort port;
   collect(port);
   port.setSettings("1200,n,8,1");
   EXPECT_EQ(port.holdBackMs(), MessageHoldBack::holdMs(1200));
@@ -192,14 +192,14 @@ TEST_F(SerialPortTest, DeliversDfMessagesWholeAndAllCharactersInOrder) {
 
 TEST_F(SerialPortTest, FailedOpenLeavesThePortClosedAndSaysWhy) {
   linkPort(2, dir_.path() + "/unplugged");
-  QtSerialPort missing;
+  SystemSerialPort missing;
   missing.setCommPort(2);
   EXPECT_FALSE(missing.open());
   EXPECT_FALSE(missing.portOpen());
   EXPECT_NE(missing.lastError().find("COM2"), std::string::npos) << missing.lastError();
   EXPECT_NE(missing.lastError().find("no such device"), std::string::npos) << missing.lastError();
 
-  QtSerialPort first, second;
+  SystemSerialPort first, second;
   ASSERT_TRUE(first.open()) << first.lastError();
   EXPECT_FALSE(second.open());
   EXPECT_FALSE(second.portOpen());
@@ -212,7 +212,7 @@ TEST_F(SerialPortTest, FailedOpenLeavesThePortClosedAndSaysWhy) {
 }
 
 TEST_F(SerialPortTest, SurvivesTheDeviceVanishingAndResumesWhenItReturns) {
-  QtSerialPort port;
+  SystemSerialPort port;
   collect(port);
   ASSERT_TRUE(port.open()) << port.lastError();
   ASSERT_TRUE(pty_->write("%001"));
@@ -233,9 +233,9 @@ TEST_F(SerialPortTest, SurvivesTheDeviceVanishingAndResumesWhenItReturns) {
   ASSERT_TRUE(waitUntil([&] { return !port.deviceOpen(); }));
   port.close();
   ASSERT_TRUE(pty_->start());
-  QTest::qWait(3 * QtSerialPort::kReopenMs);
+  QTest::qWait(3 * SystemSerialPort::kReopenMs);
   EXPECT_FALSE(port.deviceOpen());
-  QtSerialPort other;
+  SystemSerialPort other;
   EXPECT_TRUE(other.open()) << other.lastError();
 }
 
@@ -260,7 +260,7 @@ struct LiveSystem {
   }
 
   test::FakeClock clock;
-  QtSerialPort port;
+  SystemSerialPort port;
   test::RecordingSurface surface;
   test::FakeWindowHost host;
   test::FakePicker picker;
