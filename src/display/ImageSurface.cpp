@@ -33,6 +33,7 @@ void ImageSurface::resize(QSize logicalSize, qreal devicePixelRatio, qreal logic
   endPainting();
   window_ = logicalSize.expandedTo(QSize(1, 1));
   dpr_ = devicePixelRatio;
+  penScale_ = std::max(1, qRound(devicePixelRatio));
   dpi_ = logicalDpi;
   scale_ = logicalDpi / 1440.0;
   const std::optional<QRectF> wanted = wantedArea_;
@@ -137,8 +138,8 @@ void ImageSurface::setPen() {
   const PenKey key{foreColor, drawWidth < 1 ? 1 : drawWidth, drawStyle == 2 && drawWidth <= 1 ? 2 : 0};
   if (key == pen_) return;
   QPen p(toQColor(key.color));
-  p.setCosmetic(true);  // width in pixels whatever the twip scale
-  p.setWidthF(key.width);
+  p.setCosmetic(true);  // width in device pixels whatever the twip scale
+  p.setWidthF(key.width * penScale_);
   p.setStyle(key.style == 2 ? Qt::DotLine : Qt::SolidLine);
   p.setCapStyle(Qt::FlatCap);
   painter_->setPen(p);
@@ -215,7 +216,7 @@ void ImageSurface::watchLine(QPointF from, QPointF to) {
   const QPointF origin = QPointF(area_.topLeft()) * dpr_;
   const QPointF a = from * k - origin;
   const QPointF b = to * k - origin;
-  const qreal slack = drawWidth + 1;
+  const qreal slack = drawWidth * penScale_ + 1;
   // Rows outside the clip are left alone by watchRow: they are not visited.
   const QRect bounds = clip_ ? clipPixels_ & image_.rect() : image_.rect();
   const int top = std::max(static_cast<int>(std::floor(std::min(a.y(), b.y()) - slack)), bounds.top());
