@@ -9,6 +9,7 @@
 #include "cycle/Cycle.h"
 #include "display/ImageSurface.h"
 #include "display/MainWindow.h"
+#include "display/QtPlatformTuning.h"
 #include "options/OptionsDialog.h"
 #include "options/QtColorPicker.h"
 #include "serial/QtSerialPort.h"
@@ -19,6 +20,7 @@
 #include "settings/StartUp.h"
 
 int main(int argc, char** argv) {
+  sorvant::tunePlatformBeforeApplication();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Sorvant DF Display"));
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
