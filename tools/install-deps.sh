@@ -4,7 +4,8 @@
 #   display  build and run the program
 #   test     build everything with the tests and benchmarks, fuzz, run the test suite
 #   package  build the Debian package without the test stack, check it, try it under Xvfb
-#   bench    measure the display's CPU use under Xvfb with a window manager (bench/cpu_usage.sh)
+#   bench    measure the display's CPU use under Xvfb with a window manager and under a headless
+#            Wayland compositor (bench/cpu_usage.sh)
 #   windows  cross-build the core and its tests for Windows and run them under Wine (tools/windows-check.sh)
 set -euo pipefail
 
@@ -13,7 +14,7 @@ display=("${build[@]}" qt6-qpa-plugins fonts-liberation)
 test=("${display[@]}" libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev socat xvfb xauth
       xdotool desktop-file-utils appstream man-db)
 package=("${build[@]}" fonts-liberation dpkg-dev file lintian desktop-file-utils appstream man-db xvfb xauth)
-bench=(xvfb openbox socat xdotool)
+bench=(xvfb openbox socat xdotool weston qt6-wayland)
 windows=(cmake make g++-mingw-w64-x86-64-posix wine wine64 googletest)
 
 purposes=("$@")
