@@ -3,6 +3,7 @@
 // changed must always be repainted.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "core/SeededRandom.h"
@@ -217,6 +218,35 @@ TEST(PartialDrawing, LeavesTheSamePixelsAsDrawingEverythingInEveryCycle) {
   }
   check("scale 2");
   EXPECT_EQ(d.notRepainted, 0);
+}
+
+TEST(PartialDrawing, LinesKeepTheirWeightAtADevicePixelRatioOf2) {
+  ImageSurface surface;
+  surface.resize(QSize(200, 100), 2.0, 96.0);
+  // Device pixels in the pen colour down one column, between two rows given in logical pixels.
+  const auto weight = [&](int x, int top, int bottom) {
+    const QImage& image = surface.image();
+    int count = 0;
+    for (int y = 2 * top; y < 2 * bottom; ++y) count += image.pixel(2 * x, y) == qRgb(255, 0, 0);
+    return count;
+  };
+  surface.foreColor = rgb(255, 0, 0);
+  surface.drawWidth = 1;
+  surface.Line(0, 300, 3000, 0);  // y 20, x 0..200 (logical pixels)
+  surface.drawStyle = 2;
+  surface.Line(0, 600, 3000, 0);  // dotted, y 40
+  surface.drawStyle = 0;
+  surface.drawWidth = 2;
+  surface.Line(0, 900, 3000, 0);   // y 60
+  surface.Circle(2250, 750, 300);  // a ring of radius 20 around (150, 50)
+  EXPECT_EQ(weight(50, 10, 30), 2);
+  int dotted = 0;  // the dots are as thick as the solid line
+  for (int x = 40; x < 60; ++x) dotted = std::max(dotted, weight(x, 30, 50));
+  EXPECT_EQ(dotted, 2);
+  EXPECT_EQ(weight(50, 50, 70), 4);
+  const int ring = weight(150, 25, 40);  // the ring's top, where it runs nearly along the row
+  EXPECT_GE(ring, 4);
+  EXPECT_LE(ring, 5);
 }
 
 }  // namespace
