@@ -64,12 +64,10 @@ class Surface {
   // Nothing is ever drawn outside this rectangle (twips) until the next call; a surface may keep
   // pixels for it alone, the rest showing the colour of the last clear. A zero size means all.
   virtual void setDrawingArea(float /*x*/, float /*y*/, float /*width*/, float /*height*/) {}
-  // Limits drawing to a rectangle (twips) until unclip(). A surface without pixels may ignore both.
+  // Limits drawing to a rectangle (twips) until unclip(). A line drawn clipped sets exactly the pixels
+  // inside the rectangle that it sets unclipped. A surface without pixels may ignore both.
   virtual void clipTo(float /*x*/, float /*y*/, float /*width*/, float /*height*/) {}
   virtual void unclip() {}
-  // Whether a line of width 1 drawn clipped sets exactly the pixels inside the rectangle that it sets
-  // unclipped.
-  virtual bool clipsExactly() const { return true; }
   // How many twips one pixel of a line of width 1 spans.
   virtual float pixelTwips() const { return 15.0f; }
   virtual void Cls() = 0;

@@ -40,9 +40,6 @@ class ImageSurface final : public Surface {
   void setDrawingArea(float x, float y, float width, float height) override;
   void clipTo(float x, float y, float width, float height) override;
   void unclip() override;
-  // A line wider than one device pixel is cut at the clip before it is rasterised, which moves its
-  // edges by a pixel here and there.
-  bool clipsExactly() const override { return penScale_ == 1; }
   // Lines keep their weight against the picture: on a dense screen a pixel of a line is several
   // device pixels wide.
   float pixelTwips() const override { return static_cast<float>(penScale_ / (scale_ * dpr_)); }
@@ -55,7 +52,8 @@ class ImageSurface final : public Surface {
  private:
   QPainter& painter();
   void endPainting();
-  void setPen();
+  // Hands the painter a cosmetic pen of the fore colour, unless it has that pen already.
+  void setPen(int deviceWidth, bool dotted);
   void placeImage(const QRect& area);
   QRect touch(const QRectF& twipRect) const;
   void addDirty(const QRect& rect);

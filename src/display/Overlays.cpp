@@ -77,16 +77,6 @@ void uncoverCursorLine(System& sys, const std::vector<std::pair<float, float>>& 
   reach = std::min(reach, length + near);
 
   const float start = 6 * pixel;
-  if (reach <= start) return;
-  if (!s.clipsExactly()) {
-    // Where clipping would move pixels, the line and every vector are drawn whole, as in a cycle
-    // that draws every vector.
-    cursorLine(s, st, st.drawn.lineEraseColor, 0);
-    cursorLine(s, st, st.drawn.cursorColor, 2);
-    s.foreColor = st.drawn.vectorsColor;
-    for (int i = 1; i <= 360; ++i) s.Line(st.CENTERX, st.CENTERY, st.drawn.dx[i], -st.drawn.dy[i]);
-    return;
-  }
   const float tile = 24 * pixel;
   for (float a = start; a < reach; a += tile) {
     const float b = std::min(a + tile, reach);
