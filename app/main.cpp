@@ -10,6 +10,7 @@
 #include "display/ImageSurface.h"
 #include "display/MainWindow.h"
 #include "display/QtActivation.h"
+#include "display/QtPlatformTuning.h"
 #include "options/OptionsDialog.h"
 #include "options/QtColorPicker.h"
 #include "serial/SystemSerialPort.h"
@@ -21,6 +22,7 @@
 
 int main(int argc, char** argv) {
   const QString activationToken = sorvant::launchActivationToken();
+  sorvant::tunePlatformBeforeApplication();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Sorvant DF Display"));
   // The app id Wayland compositors match with the installed desktop entry (its icon, its name, the

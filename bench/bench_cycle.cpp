@@ -1,8 +1,9 @@
 // Times one processing cycle drawn on the real image surface, at the window size given as the first
-// argument (1920x1080 when none): with the test source playing, with bearings from the line, and with
-// 3 or 300 range rings when nothing changes. For the first two it also counts, over an untimed stretch
-// of cycles, the pixels the window is asked to repaint against the pixels that actually changed.
-// Usage: bench_cycle [WIDTHxHEIGHT] [Google Benchmark flags]
+// argument (1920x1080 when none; 1920x1080@2 at a device pixel ratio of 2): with the test source
+// playing, with bearings from the line, and with 3 or 300 range rings when nothing changes. For the
+// first two it also counts, over an untimed stretch of cycles, the pixels the window is asked to
+// repaint against the pixels that actually changed.
+// Usage: bench_cycle [WIDTHxHEIGHT[@RATIO]] [Google Benchmark flags]
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
@@ -32,13 +33,14 @@ using namespace sorvant;
 
 int gWidth = 1920;
 int gHeight = 1080;
+double gRatio = 1.0;  // device pixels per window pixel
 
 struct Bench {
   Bench() : sys(Platform{&EXECUTIVE, clock, port, surface, host, picker, random}) {
     port.setReceiveHandler([this] { MSComm1_OnComm(sys); });
     host.scaleWidth = gWidth * 15.0f;
     host.scaleHeight = gHeight * 15.0f;
-    surface.resize(QSize(gWidth, gHeight), 1.0, 96.0);
+    surface.resize(QSize(gWidth, gHeight), gRatio, 96.0);
     initialiseSystem(sys);
     loadSystem(sys);
     Form_Resize(sys);
@@ -168,11 +170,11 @@ BENCHMARK(BM_QuietRings)->Arg(3)->Arg(300)->Unit(benchmark::kMicrosecond)->Repet
 BENCHMARK(BM_RedrawRings)->Arg(3)->Arg(300)->Unit(benchmark::kMicrosecond)->Repetitions(3)->ReportAggregatesOnly(true);
 
 int main(int argc, char** argv) {
-  if (argc > 1 && std::sscanf(argv[1], "%dx%d", &gWidth, &gHeight) == 2) {
+  if (argc > 1 && std::sscanf(argv[1], "%dx%d@%lf", &gWidth, &gHeight, &gRatio) >= 2) {
     for (int i = 1; i + 1 < argc; ++i) argv[i] = argv[i + 1];
     --argc;
   }
-  std::printf("window %dx%d\n", gWidth, gHeight);
+  std::printf("window %dx%d at a device pixel ratio of %g\n", gWidth, gHeight, gRatio);
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   // Never read or write the operator's own settings file: a folder of this process, removed at exit.
   test::TestSystem::isolateSettings();

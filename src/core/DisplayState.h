@@ -30,6 +30,8 @@ struct DrawnOverlays {
 
   bool cursorValid = false;
   Color cursorColor = 0, lineEraseColor = 0, markerEraseColor = 0;
+  // The solid erase has run along the line now drawn: false for the cycle in which the cursor moved.
+  bool cursorLineWiped = false;
   // The last-bearing marker moved across the cursor marker: the latter is drawn again over it.
   bool cursorMarkerOverdrawn = false;
 };

@@ -74,7 +74,7 @@ class Surface {
   // inside the rectangle that it sets unclipped. A surface without pixels may ignore both.
   virtual void clipTo(float /*x*/, float /*y*/, float /*width*/, float /*height*/) {}
   virtual void unclip() {}
-  // How many twips one pixel spans.
+  // How many twips one pixel of a line of width 1 spans.
   virtual float pixelTwips() const { return 15.0f; }
   virtual void Cls() = 0;
   virtual void Line(float x, float y, float dx, float dy) = 0;

@@ -33,6 +33,7 @@ void ImageSurface::resize(QSize logicalSize, qreal devicePixelRatio, qreal logic
   endPainting();
   window_ = logicalSize.expandedTo(QSize(1, 1));
   dpr_ = devicePixelRatio;
+  penScale_ = std::max(1, qRound(devicePixelRatio));
   dpi_ = logicalDpi;
   scale_ = logicalDpi / 1440.0;
   const std::optional<QRectF> wanted = wantedArea_;
@@ -133,13 +134,18 @@ void ImageSurface::endPainting() {
   }
 }
 
-void ImageSurface::setPen() {
-  const PenKey key{foreColor, drawWidth < 1 ? 1 : drawWidth, drawStyle == 2 && drawWidth <= 1 ? 2 : 0};
+void ImageSurface::setPen(int deviceWidth, bool dotted) {
+  const PenKey key{foreColor, deviceWidth, dotted ? 2 : 0};
   if (key == pen_) return;
   QPen p(toQColor(key.color));
-  p.setCosmetic(true);  // width in pixels whatever the twip scale
+  p.setCosmetic(true);  // width in device pixels whatever the twip scale
   p.setWidthF(key.width);
-  p.setStyle(key.style == 2 ? Qt::DotLine : Qt::SolidLine);
+  if (key.style != 2)
+    p.setStyle(Qt::SolidLine);
+  else if (penScale_ == 1)
+    p.setStyle(Qt::DotLine);
+  else
+    p.setDashPattern({qreal(penScale_), qreal(2 * penScale_)});  // the dots keep their size too
   p.setCapStyle(Qt::FlatCap);
   painter_->setPen(p);
   pen_ = key;
@@ -215,7 +221,7 @@ void ImageSurface::watchLine(QPointF from, QPointF to) {
   const QPointF origin = QPointF(area_.topLeft()) * dpr_;
   const QPointF a = from * k - origin;
   const QPointF b = to * k - origin;
-  const qreal slack = drawWidth + 1;
+  const qreal slack = drawWidth * penScale_ + 1;
   // Rows outside the clip are left alone by watchRow: they are not visited.
   const QRect bounds = clip_ ? clipPixels_ & image_.rect() : image_.rect();
   const int top = std::max(static_cast<int>(std::floor(std::min(a.y(), b.y()) - slack)), bounds.top());
@@ -333,17 +339,36 @@ void ImageSurface::Cls() {
 
 void ImageSurface::Line(float x, float y, float dx, float dy) {
   QPainter& p = painter();
-  setPen();
+  const int width = std::max(1, drawWidth);
+  const bool dotted = drawStyle == 2 && width == 1;
   const QPointF from(x, y);
   const QPointF to(x + dx, y + dy);
   const QRect touched = touch(QRectF(from, to).normalized());
   if (!repaintsAnyway(touched)) watchLine(from, to);
-  p.drawLine(from, to);
+  if (penScale_ == 1) {
+    setPen(width, dotted);
+    p.drawLine(from, to);
+    return;
+  }
+  // On a dense screen a line is drawn as one-pixel lines side by side, one per device pixel of its
+  // width. Qt cuts a wider line at the clip before it rasterises it, which moves its edges by a
+  // pixel here and there; one-pixel lines keep the same pixels clipped or not, which the redrawing
+  // of pieces of the cursor line relies on.
+  setPen(1, dotted);
+  const int strands = width * penScale_;
+  const qreal devicePixel = 1 / (scale_ * dpr_);  // twips
+  const bool alongX = std::abs(dx) >= std::abs(dy);
+  for (int k = 0; k < strands; ++k) {
+    const qreal offset = (k - (strands - 1) / 2) * devicePixel;
+    const QPointF shift = alongX ? QPointF(0, offset) : QPointF(offset, 0);
+    p.drawLine(from + shift, to + shift);
+  }
 }
 
 void ImageSurface::Circle(float x, float y, float r) {
   QPainter& p = painter();
-  setPen();
+  const int width = std::max(1, drawWidth);
+  setPen(width * penScale_, drawStyle == 2 && width == 1);
   if (fillStyle == 0)
     p.setBrush(toQColor(fillColor));
   else

@@ -40,7 +40,9 @@ class ImageSurface final : public Surface {
   void setDrawingArea(float x, float y, float width, float height) override;
   void clipTo(float x, float y, float width, float height) override;
   void unclip() override;
-  float pixelTwips() const override { return static_cast<float>(1 / (scale_ * dpr_)); }
+  // Lines keep their weight against the picture: on a dense screen a pixel of a line is several
+  // device pixels wide.
+  float pixelTwips() const override { return static_cast<float>(penScale_ / (scale_ * dpr_)); }
   void Cls() override;
   void Line(float x, float y, float dx, float dy) override;
   void Circle(float x, float y, float r) override;
@@ -50,7 +52,8 @@ class ImageSurface final : public Surface {
  private:
   QPainter& painter();
   void endPainting();
-  void setPen();
+  // Hands the painter a cosmetic pen of the fore colour, unless it has that pen already.
+  void setPen(int deviceWidth, bool dotted);
   void placeImage(const QRect& area);
   QRect touch(const QRectF& twipRect) const;
   void addDirty(const QRect& rect);
@@ -68,6 +71,8 @@ class ImageSurface final : public Surface {
   QImage image_;
   QSize window_{1, 1};
   qreal dpr_ = 1.0;
+  // Device pixels per pixel of pen width: the device pixel ratio rounded, at least 1.
+  int penScale_ = 1;
   qreal dpi_ = 96.0;
   QRect area_{0, 0, 1, 1};
   // The drawing area asked for, in twips; none means the whole window.

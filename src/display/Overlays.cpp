@@ -156,8 +156,10 @@ void CURSOR(System& sys) {
 
   // Erasing and drawing a cursor that has not moved leaves exactly the pixels it found, once the
   // vectors are back over it; only a moved or recoloured cursor, or one over a fresh disc, is drawn.
-  const bool unchanged = drawn.cursorValid && !st.NEWCURSOR && cursX == st.CURSX && cursY == st.CURSY &&
-                         cirX == st.CIRX && cirY == st.CIRY && lineErase == drawn.lineEraseColor &&
+  // A cursor that has just moved is drawn again in the next cycle: only that cycle's solid erase runs
+  // along its new line, wiping the rings, ticks and letters between the dots.
+  const bool unchanged = drawn.cursorValid && drawn.cursorLineWiped && !st.NEWCURSOR && cursX == st.CURSX &&
+                         cursY == st.CURSY && cirX == st.CIRX && cirY == st.CIRY && lineErase == drawn.lineEraseColor &&
                          markerErase == drawn.markerEraseColor && cursor == drawn.cursorColor;
   if (unchanged) {
     // The last-bearing marker may have been drawn across the cursor marker: the cursor marker is
@@ -170,6 +172,7 @@ void CURSOR(System& sys) {
     cursorLine(s, st, lineErase, 0);
     // The marker lies outside the disc, on the window background.
     cursorMarker(s, st, markerErase);
+    drawn.cursorLineWiped = cursX == st.CURSX && cursY == st.CURSY;
 
     st.CURSX = cursX;
     st.CURSY = cursY;

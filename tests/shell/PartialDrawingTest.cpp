@@ -3,6 +3,7 @@
 // changed must always be repainted.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "core/SeededRandom.h"
@@ -89,19 +90,20 @@ struct SideBySide {
           const auto* now = reinterpret_cast<const QRgb*>(after.constScanLine(y));
           const auto* was = reinterpret_cast<const QRgb*>(before.constScanLine(y));
           for (int x = 0; x < after.width(); ++x)
-            if (now[x] != was[x] && !repainted.contains(QPoint(x, y) + area.topLeft())) ++notRepainted;
+            if (now[x] != was[x] && !repainted.contains(QPoint(x / ratio, y / ratio) + area.topLeft())) ++notRepainted;
         }
     }
     step(*full);
   }
-  void resize(int width, int height) {
+  void resize(int width, int height, int devicePixelRatio = 1) {
+    ratio = devicePixelRatio;
     both([&](Display& d) {
       d.host.scaleWidth = width * 15.0f;
       d.host.scaleHeight = height * 15.0f;
       if (&d == partial.get())
-        partialImage.resize(QSize(width, height), 1.0, 96.0);
+        partialImage.resize(QSize(width, height), ratio, 96.0);
       else
-        fullImage.image.resize(QSize(width, height), 1.0, 96.0);
+        fullImage.image.resize(QSize(width, height), ratio, 96.0);
       Form_Resize(d.sys);
     });
   }
@@ -122,7 +124,7 @@ struct SideBySide {
   int differingPixels() {
     const QImage& whole = fullImage.image.image();
     const QImage& part = partialImage.image();
-    const QRect area = partialImage.area();
+    const QRect area(partialImage.area().topLeft() * ratio, partialImage.area().size() * ratio);
     const QRgb outside = partialImage.outsideColor().rgb();
     int differ = 0;
     for (int y = 0; y < whole.height(); ++y) {
@@ -139,6 +141,7 @@ struct SideBySide {
 
   ImageSurface partialImage;
   WholeWindowSurface fullImage;
+  int ratio = 1;  // device pixels per window pixel
   int steps = 0;
   int notRepainted = 0;
   std::unique_ptr<Display> partial;
@@ -151,6 +154,13 @@ TEST(PartialDrawing, LeavesTheSamePixelsAsDrawingEverythingInEveryCycle) {
 
   d.ticks(600);  // the test source, the scale growing ring by ring
   check("test source");
+  // With acquisition off only the cursor moves: after its first cycle at the new bearing the solid
+  // erase has run along the new line too, so rings and ticks show only at its dots.
+  d.key(KeyA);
+  for (int i = 0; i < 9; ++i) d.key(KeyPad8, CtrlMask);
+  d.ticks(20);
+  check("cursor moved with nothing else changing");
+  d.key(KeyA);
   d.key(KeyPad8);  // cursor steps, onto the signal and past it
   d.ticks(100);
   d.key(KeyPad8, ShiftMask);
@@ -195,7 +205,50 @@ TEST(PartialDrawing, LeavesTheSamePixelsAsDrawingEverythingInEveryCycle) {
     if (i % 300 == 299) check("serial bearings");
     if (i == 700) d.key(KeyPad2, ShiftMask);  // the cursor onto the bearings
   }
+
+  // On a dense screen lines are drawn several device pixels wide; what is drawn again along the
+  // cursor line must cover them.
+  d.resize(700, 450, 2);
+  for (int i = 0; i < 400; ++i) {
+    // Bearings spread around the cursor, so the vectors under its line keep changing.
+    const DisplayState& st = d.partial->sys.st;
+    const int bearing = ((st.CURSOR_BEARING - st.HEADING + i * 7 % 21 - 10) % 360 + 360) % 360;
+    d.both([&](Display& x) {
+      x.port.feed("%" + std::string(bearing < 10 ? "00" : bearing < 100 ? "0" : "") + std::to_string(bearing));
+    });
+    d.ticks(1);
+  }
+  check("scale 2");
   EXPECT_EQ(d.notRepainted, 0);
+}
+
+TEST(PartialDrawing, LinesKeepTheirWeightAtADevicePixelRatioOf2) {
+  ImageSurface surface;
+  surface.resize(QSize(200, 100), 2.0, 96.0);
+  // Device pixels in the pen colour down one column, between two rows given in logical pixels.
+  const auto weight = [&](int x, int top, int bottom) {
+    const QImage& image = surface.image();
+    int count = 0;
+    for (int y = 2 * top; y < 2 * bottom; ++y) count += image.pixel(2 * x, y) == qRgb(255, 0, 0);
+    return count;
+  };
+  surface.foreColor = rgb(255, 0, 0);
+  surface.drawWidth = 1;
+  surface.Line(0, 300, 3000, 0);  // y 20, x 0..200 (logical pixels)
+  surface.drawStyle = 2;
+  surface.Line(0, 600, 3000, 0);  // dotted, y 40
+  surface.drawStyle = 0;
+  surface.drawWidth = 2;
+  surface.Line(0, 900, 3000, 0);   // y 60
+  surface.Circle(2250, 750, 300);  // a ring of radius 20 around (150, 50)
+  EXPECT_EQ(weight(50, 10, 30), 2);
+  int dotted = 0;  // the dots are as thick as the solid line
+  for (int x = 40; x < 60; ++x) dotted = std::max(dotted, weight(x, 30, 50));
+  EXPECT_EQ(dotted, 2);
+  EXPECT_EQ(weight(50, 50, 70), 4);
+  const int ring = weight(150, 25, 40);  // the ring's top, where it runs nearly along the row
+  EXPECT_GE(ring, 4);
+  EXPECT_LE(ring, 5);
 }
 
 }  // namespace
