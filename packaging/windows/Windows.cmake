@@ -25,17 +25,26 @@ foreach(plugin QWindowsIntegrationPlugin QWindowsVistaStylePlugin)
 endforeach()
 
 # The DLLs come from the imports of the program and the plugins, found among Qt's DLLs and the
-# cross compiler's runtime. Windows' own DLLs stay unresolved on purpose.
-get_target_property(qt_core Qt6::Core IMPORTED_LOCATION_RELEASE)
-get_filename_component(qt_bin ${qt_core} DIRECTORY)
-execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libstdc++-6.dll
-                OUTPUT_VARIABLE runtime_dll OUTPUT_STRIP_TRAILING_WHITESPACE)
-get_filename_component(runtime_dir ${runtime_dll} DIRECTORY)
-find_program(SORVANT_OBJDUMP NAMES ${SORVANT_MINGW}-objdump REQUIRED)
-set(SORVANT_DLL_DIRS ${qt_bin} ${runtime_dir} /usr/${SORVANT_MINGW}/lib)
-configure_file(${CMAKE_CURRENT_LIST_DIR}/InstallDlls.cmake.in ${CMAKE_BINARY_DIR}/InstallDlls.cmake @ONLY)
+# cross compiler's runtime. Windows' own DLLs stay unresolved on purpose. On Windows itself Qt's own
+# deployment tool (windeployqt) does the same.
+if(CMAKE_CROSSCOMPILING)
+  get_target_property(qt_core Qt6::Core IMPORTED_LOCATION_RELEASE)
+  get_filename_component(qt_bin ${qt_core} DIRECTORY)
+  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libstdc++-6.dll
+                  OUTPUT_VARIABLE runtime_dll OUTPUT_STRIP_TRAILING_WHITESPACE)
+  get_filename_component(runtime_dir ${runtime_dll} DIRECTORY)
+  find_program(SORVANT_OBJDUMP NAMES ${SORVANT_MINGW}-objdump REQUIRED)
+  set(SORVANT_DLL_DIRS ${qt_bin} ${runtime_dir} /usr/${SORVANT_MINGW}/lib)
+  configure_file(${CMAKE_CURRENT_LIST_DIR}/InstallDlls.cmake.in ${CMAKE_BINARY_DIR}/InstallDlls.cmake @ONLY)
+  set(deploy ${CMAKE_BINARY_DIR}/InstallDlls.cmake)
+else()
+  set(deploy ${CMAKE_BINARY_DIR}/deploy-sorvant.cmake)
+  file(GENERATE OUTPUT ${deploy} CONTENT "include(\"${QT_DEPLOY_SUPPORT}\")
+qt_deploy_runtime_dependencies(EXECUTABLE \"\${QT_DEPLOY_BIN_DIR}/$<TARGET_FILE_NAME:sorvant>\" GENERATE_QT_CONF)
+")
+endif()
 # Deferred to the end of the top folder, so it runs after the rule that installs the program itself.
-cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL install SCRIPT ${CMAKE_BINARY_DIR}/InstallDlls.cmake)
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL install SCRIPT ${deploy})
 
 # The installer: 64-bit, silent with /S, a Start-menu entry with the program's icon, an uninstaller
 # that removes everything but the settings file.
