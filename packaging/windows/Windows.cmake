@@ -65,6 +65,8 @@ set(CPACK_NSIS_MUI_UNIICON ${CMAKE_CURRENT_LIST_DIR}/sorvant.ico)
 set(CPACK_NSIS_INSTALLED_ICON_NAME bin\\sorvant.exe)
 set(CPACK_NSIS_EXECUTABLES_DIRECTORY bin)
 set(CPACK_NSIS_MUI_FINISHPAGE_RUN sorvant.exe)
+# The installer itself is a 64-bit program too: a 64-bit Windows (or Wine) needs no 32-bit layer for it.
+set(CPACK_NSIS_DEFINES "Target amd64-unicode")
 # The settings file lives at C:/Sorvant.ini, where a standard account may not create files. The
 # installer runs elevated: it puts the defaults there when no file is there yet, and lets the local
 # Users group (by its SID, the same in every language) change that file. An existing file keeps its

@@ -29,6 +29,10 @@ std::unique_ptr<QProcess> startProgram(const QString& configHome, const QString&
 }
 
 TEST(SingleInstance, ASecondStartOnTheSameFileEndsThroughAnyLinkAndFromAnyRuntimeFolder) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Linux and Unix: XDG folders and symbolic links; on Windows the settings file is always "
+                  "C:/Sorvant.ini (the installer trial checks a second start there)";
+#endif
   QTemporaryDir home;
   QTemporaryDir runtime;
   QTemporaryDir otherRuntime;
