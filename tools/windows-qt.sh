@@ -50,12 +50,6 @@ if ! grep -q 'sorvant: no wintab' "$windows/CMakeLists.txt"; then
   sed -i 's/QT_CONFIG(tabletevent)/0/' "$windows/qwindowscontext.cpp"
   sed -i 's/^#  include "qwindowstabletsupport.h"$//' "$windows/qwindowspointerhandler.cpp"
 fi
-# Without OpenGL two uses of the GL context in the window code are left unguarded.
-patch_gl=$root/tools/windows-qt-nogl.patch
-if [ -f "$patch_gl" ] && ! grep -q 'sorvant: no opengl' "$windows/qwindowswindow.cpp"; then
-  patch -d "$src" -p1 <"$patch_gl" >&2
-fi
-
 build=$cache/build
 cmake -S "$src" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
   -DSORVANT_SHARED_RUNTIME=ON \
