@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "core/SeededRandom.h"
+#include "ListeningSystem.h"
 #include "core/System.h"
 #include "cycle/Cycle.h"
 #include "display/Layout.h"
@@ -80,24 +80,12 @@ constexpr double kNever = std::numeric_limits<double>::infinity();
 
 // A running system on fakes, listening to the receiver with a manual heading of 0, decay off: each
 // bearing counts in the bin of the bearing sent.
-struct Bench {
+struct Bench : bench::ListeningSystem {
   Bench() {
-    port.setReceiveHandler([this] { MSComm1_OnComm(sys); });
-    initialiseSystem(sys);
-    loadSystem(sys);
-    Form_Resize(sys);
-    if (sys.main.CmdButton_TEST.caption != kTestOff) CmdButton_TEST_Click(sys);
     sys.opt.CmdButton_HEADING.caption = kHeadingManual;
     sys.st.HEADING = 0;
     sys.st.DECAY_TIMER = false;
   }
-  test::FakeClock clock;
-  test::FakePort port;
-  test::RecordingSurface surface;
-  test::FakeWindowHost host;
-  test::FakePicker picker;
-  SeededRandom random;
-  System sys{Platform{&EXECUTIVE, clock, port, surface, host, picker, random}};
 };
 
 std::string withChecksum(const std::string& body) {

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "core/SeededRandom.h"
+#include "ListeningSystem.h"
 #include "core/System.h"
 #include "cycle/Cycle.h"
 #include "display/Layout.h"
@@ -35,27 +35,13 @@ using namespace sorvant;
 
 constexpr double kTick = 0.05;
 
-// A running system on fakes, listening to the receiver.
-struct Bench {
-  Bench() {
-    port.setReceiveHandler([this] { MSComm1_OnComm(sys); });
-    initialiseSystem(sys);
-    loadSystem(sys);
-    Form_Resize(sys);
-    if (sys.main.CmdButton_TEST.caption != kTestOff) CmdButton_TEST_Click(sys);
-  }
+// The listening system, which may follow the GPS course.
+struct Bench : bench::ListeningSystem {
   void useGps() {
     sys.opt.CmdButton_HEADING.caption = kHeadingGps;
     sys.st.GPS_TIMER = true;
     sys.st.GPS_TIME = sys.clockSecondsNow();
   }
-  test::FakeClock clock;
-  test::FakePort port;
-  test::RecordingSurface surface;
-  test::FakeWindowHost host;
-  test::FakePicker picker;
-  SeededRandom random;
-  System sys{Platform{&EXECUTIVE, clock, port, surface, host, picker, random}};
 };
 
 // Characters with the time each has fully arrived on the line.
