@@ -29,9 +29,17 @@ if [ -z "$src" ]; then
       echo "apt-get source qt6-base failed: add deb-src lines for Debian main and run apt-get update as root" >&2
       exit 1
     fi
+    # The source lines are made from the machine's own binary lines for this release (whatever mirror
+    # or proxy they name), so the source comes from where the packages already come from.
     list=/etc/apt/sources.list.d/sorvant-deb-src.sources
-    printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: %s\nComponents: main\nSigned-By: %s\n' \
-      "$(. /etc/os-release && echo "$VERSION_CODENAME")" /usr/share/keyrings/debian-archive-keyring.gpg >"$list"
+    codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+    tools/apt-source-lines.sh "$codename" >"$list.new"
+    if [ ! -s "$list.new" ]; then
+      rm -f "$list.new"
+      echo "no apt line for $codename to take the source from: add deb-src lines for Debian main" >&2
+      exit 1
+    fi
+    mv "$list.new" "$list"
     apt-get update -qq >&2
     apt-get source --download-only qt6-base >/dev/null
   fi
