@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QFileInfo>
 #include <QString>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -80,7 +81,7 @@ void QtSerialPort::close() {
   if (device_.isOpen()) device_.close();
 }
 
-void QtSerialPort::followSpeed() { holdTimer_.setInterval(MessageHoldBack::holdMs(baudOf(settings_))); }
+void QtSerialPort::followSpeed() { held_.setLineSpeed(baudOf(settings_)); }
 
 void QtSerialPort::setSettings(const std::string& settings) {
   settings_ = settings;
@@ -149,19 +150,30 @@ void QtSerialPort::fail(std::string reason) {
 void QtSerialPort::readDevice() {
   const QByteArray bytes = device_.readAll();
   if (bytes.isEmpty()) return;
-  const std::string text = held_.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-  if (!held_.holding())
-    holdTimer_.stop();
-  else
-    holdTimer_.start();  // restarted by every arrival: it measures how long the line has been quiet
+  const double now = clock_->monotonicSeconds();
+  const std::string text = held_.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), now);
+  armHoldTimer(now);
   if (text.empty()) return;
   ready_ += text;
   notify();
 }
 
+void QtSerialPort::armHoldTimer(double now) {
+  if (held_.holding())
+    holdTimer_.start(std::max(1, held_.msUntilDue(now)));
+  else
+    holdTimer_.stop();
+}
+
 void QtSerialPort::releaseHeld() {
-  if (!held_.holding()) return;
-  ready_ += held_.release();
+  // The timer only says when to look: the clock decides whether the line has been quiet long enough.
+  const double now = clock_->monotonicSeconds();
+  std::string text = held_.releaseIfQuiet(now);
+  if (text.empty()) {
+    armHoldTimer(now);
+    return;
+  }
+  ready_ += text;
   notify();
 }
 
