@@ -2,6 +2,7 @@
 // end through the COMn link and the test writes to the other end.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -220,6 +221,31 @@ TEST_F(SerialPortTest, FailedOpenLeavesThePortClosedAndSaysWhy) {
   EXPECT_TRUE(second.open()) << second.lastError();
   EXPECT_EQ(second.lastError(), "");
 
+  // Links to things that are no serial line say what they are; waiting for them opens nothing, so
+  // nothing is read from them.
+  const QString file = dir_.path() + "/file";
+  QFile(file).open(QIODevice::WriteOnly);
+  const QString fifo = dir_.path() + "/fifo";
+  ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+  const std::pair<QString, std::string> kinds[] = {{file, "a regular file"},
+                                                   {dir_.path(), "a folder"},
+                                                   {fifo, "a FIFO"},
+                                                   {"/dev/null", "a character device without line settings"},
+                                                   {"/dev/zero", "a character device without line settings"},
+                                                   {"/dev/urandom", "a character device without line settings"}};
+  int n = 3;
+  for (const auto& [target, kind] : kinds) {
+    linkPort(n, target);
+    SystemSerialPort wrong;
+    wrong.setCommPort(n++);
+    EXPECT_FALSE(wrong.open());
+    EXPECT_FALSE(wrong.portOpen());
+    EXPECT_NE(wrong.lastError().find("not a serial device: " + kind), std::string::npos) << wrong.lastError();
+    EXPECT_FALSE(wrong.openWaiting());
+    EXPECT_TRUE(wrong.portOpen());
+    EXPECT_FALSE(wrong.deviceOpen());
+    EXPECT_NE(wrong.lastError().find(kind), std::string::npos) << wrong.lastError();
+  }
 }
 
 TEST_F(SerialPortTest, SurvivesTheDeviceVanishingAndResumesWhenItReturns) {
