@@ -240,4 +240,76 @@ for kind in "other runtime" "linked folder"; do
   kept "$d/config/sorvant/Sorvant.ini" && r="$r, change kept" || { r="$r, CHANGE LOST"; status=1; }
   report "$kind" "$r$(said "$d/err2")"
 done
+
+# ---- Serial port links to things that are not serial lines -------------------------------------------
+# COM1 links to a regular file, /dev/null, /dev/zero, /dev/urandom, a folder (/dev/serial/by-id where
+# it exists, otherwise a scratch folder of that name) or a FIFO, and the stored settings have the
+# receiver on, so start-up opens COM1. One line each: what the program said about the port, whether it
+# answered a second start, its memory (VmRSS) at the first answer and 8 s later, the processor time it
+# used in those 8 s, and whether it ever held the target open (it would then read it as the line).
+# Fails the script when the program stops answering, holds the target open or grows by more than 8 MB.
+serial_device_cases() {
+  local kind target d p rss1 rss2 cpu1 cpu2 held r
+  rss() { awk '/^VmRSS:/ {print $2}' "/proc/$1/status" 2>/dev/null || echo 0; }
+  cputicks() { awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null || echo 0; }
+  holds() {
+    local fd
+    # Standard input and output of a program started in the background are /dev/null: not the port.
+    for fd in /proc/"$1"/fd/*; do
+      case ${fd##*/} in 0 | 1 | 2) continue ;; esac
+      [ "$(readlink -f "$fd" 2>/dev/null)" = "$(readlink -f "$2")" ] && return 0
+    done
+    return 1
+  }
+  for kind in "regular file" /dev/null /dev/zero /dev/urandom folder FIFO; do
+    d=$work/serial-${kind//[\/ ]/-}
+    folder "$d"
+    stored | sed 's/^"T:TEST             ( ON )"$/"T:TEST             ( OFF )"/' >"$d/config/sorvant/Sorvant.ini"
+    case $kind in
+      "regular file") target=$d/capture.log && printf '%%123\r\n$GPVTG,200.0,T,,M,10.0,N,18.5,K,A\r\n' >"$target" ;;
+      folder)
+        if [ -d /dev/serial/by-id ]; then target=/dev/serial/by-id; else
+          target=$d/serial/by-id
+          mkdir -p "$target"
+        fi ;;
+      FIFO) target=$d/fifo && mkfifo "$target" ;;
+      /dev/null)
+        # The toolkit keeps /dev/null open for itself: a scratch node of the same device, where mknod
+        # is allowed, tells the port's use of it apart.
+        target=/dev/null
+        if $root; then
+          mkdir "$d/dev"
+          mknod -m 666 "$d/dev/null" c 1 3
+          target=$d/dev/null
+        fi ;;
+      *) target=$kind ;;
+    esac
+    ln -s "$target" "$d/config/sorvant/COM1"
+    start "$d/config" "$d/run" "" "$d/err"
+    p=$started
+    if answers "$p" "$d/config" "$d/run" "" 15; then r="answered"; else r="NEVER ANSWERED"; status=1; fi
+    rss1=$(rss "$p")
+    cpu1=$(cputicks "$p")
+    held=no
+    for _ in 1 2 3 4 5 6 7 8; do
+      holds "$p" "$target" && held=yes
+      sleep 1
+    done
+    [ "$target" = /dev/null ] && held="not checked"
+    rss2=$(rss "$p")
+    cpu2=$(cputicks "$p")
+    if ! answers "$p" "$d/config" "$d/run" "" 15; then r="$r, then STOPPED ANSWERING"; status=1; fi
+    stop "$p"
+    r="$r, RSS ${rss1} -> ${rss2} kB, CPU $(((cpu2 - cpu1) * 1000 / $(getconf CLK_TCK))) ms in 8 s"
+    case $held in
+      yes) r="$r, TARGET HELD OPEN" && status=1 ;;
+      no) r="$r, target never held open" ;;
+      *) r="$r, target $held (needs root)" ;;
+    esac
+    [ "$((rss2 - rss1))" -gt 8192 ] && { r="$r, MEMORY GROWS"; status=1; }
+    report "COM1 $kind" "$r$(said "$d/err")"
+  done
+}
+serial_device_cases
+# ---- end of the serial port cases ------------------------------------------------------------------
 exit $status

@@ -36,6 +36,13 @@ struct DrawnOverlays {
   bool cursorMarkerOverdrawn = false;
 };
 
+// A DF message waiting for a timer period of its own: its characters and the heading in force when
+// it arrived, which it is counted with.
+struct WaitingDfMessage {
+  std::string characters;
+  Integer heading = 0;
+};
+
 struct DisplayState {
   Integer INCOUNT = 0;
   Single ACQTIME = 0;
@@ -117,9 +124,10 @@ struct DisplayState {
   // Set by serial reception just before it runs the cycle for the DF message it has taken, and by
   // the tick that takes a waiting one.
   bool dfTakenForThisCycle = false;
-  // DF messages (their three characters) that found the period's message taken, oldest first; each
-  // later period takes one.
-  std::deque<std::string> dfWaiting;
+  // DF messages that found the period's message taken, oldest first; each later period takes one.
+  std::deque<WaitingDfMessage> dfWaiting;
+  // The heading DF_MESSAGE is counted with: the one in force when the message arrived.
+  Integer dfHeading = 0;
   // The port number that the serial port's tooltips were last built from (the failure reason they
   // were built from is Label_COM_TIMEOUT's tooltip), so the device is not looked up every cycle.
   int tipPort = 0;

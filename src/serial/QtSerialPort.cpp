@@ -3,14 +3,42 @@
 #include <QByteArray>
 #include <QFileInfo>
 #include <QString>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
 #include "serial/ComPortPath.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace sorvant {
 
 namespace {
+
+#ifndef _WIN32
+// What stands at an existing path that is plainly no serial line, for the operator ("a folder");
+// empty for a character device (only an open tells a terminal from /dev/null) and for a path that
+// cannot be looked at.
+std::string notASerialDevice(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return {};
+  if (S_ISDIR(info.st_mode)) return "a folder (link the port to a device in it)";
+  if (S_ISFIFO(info.st_mode)) return "a FIFO (named pipe)";
+  if (S_ISREG(info.st_mode)) return "a regular file";
+  if (S_ISSOCK(info.st_mode)) return "a socket";
+  if (S_ISBLK(info.st_mode)) return "a block device (a disk)";
+  return {};
+}
+
+// Whether a device, when Qt has it open, is a terminal: a serial line or a pseudo-terminal.
+bool isTerminal(const QSerialPort& device) { return ::isatty(static_cast<int>(device.handle())) == 1; }
+#else
+std::string notASerialDevice(const std::string&) { return {}; }
+bool isTerminal(const QSerialPort&) { return true; }
+#endif
 
 // The speed in a line-settings text ("4800,n,8,1"); 0 when it does not start with a number.
 qint32 baudOf(const std::string& settings) { return static_cast<qint32>(std::atol(settings.c_str())); }
@@ -32,6 +60,10 @@ std::string openFailure(const QSerialPort& device, const std::string& path, int 
       return where + "permission denied: add your user to the dialout group";
 #endif
     case QSerialPort::UnsupportedOperationError:
+      // Opening reads the terminal settings, so a device without them (/dev/null, /dev/zero,
+      // /dev/urandom) fails there; a terminal that refuses a setting fails once open.
+      if (!device.isOpen() || !isTerminal(device))
+        return where + "not a serial device: a character device without line settings";
       return where + "the device does not accept the line settings";
     default:
       return where + detail.toStdString();
@@ -80,7 +112,7 @@ void QtSerialPort::close() {
   if (device_.isOpen()) device_.close();
 }
 
-void QtSerialPort::followSpeed() { holdTimer_.setInterval(MessageHoldBack::holdMs(baudOf(settings_))); }
+void QtSerialPort::followSpeed() { held_.setLineSpeed(baudOf(settings_)); }
 
 void QtSerialPort::setSettings(const std::string& settings) {
   settings_ = settings;
@@ -119,6 +151,12 @@ bool QtSerialPort::openDevice() {
     return false;
   }
 #endif
+  // A link to the wrong thing (a folder of devices, a file) is said as such and never opened: a file
+  // or a FIFO would be read as if it were the line.
+  if (const std::string kind = notASerialDevice(path); !kind.empty()) {
+    fail("COM" + std::to_string(port_) + " (" + path + "): not a serial device: " + kind);
+    return false;
+  }
   device_.setPortName(QString::fromStdString(path));
   // Receive only: the line is never written to, so the device is not opened for writing.
   if (!device_.open(QIODevice::ReadOnly)) {
@@ -149,19 +187,30 @@ void QtSerialPort::fail(std::string reason) {
 void QtSerialPort::readDevice() {
   const QByteArray bytes = device_.readAll();
   if (bytes.isEmpty()) return;
-  const std::string text = held_.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-  if (!held_.holding())
-    holdTimer_.stop();
-  else
-    holdTimer_.start();  // restarted by every arrival: it measures how long the line has been quiet
+  const double now = clock_->monotonicSeconds();
+  const std::string text = held_.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), now);
+  armHoldTimer(now);
   if (text.empty()) return;
   ready_ += text;
   notify();
 }
 
+void QtSerialPort::armHoldTimer(double now) {
+  if (held_.holding())
+    holdTimer_.start(std::max(1, held_.msUntilDue(now)));
+  else
+    holdTimer_.stop();
+}
+
 void QtSerialPort::releaseHeld() {
-  if (!held_.holding()) return;
-  ready_ += held_.release();
+  // The timer only says when to look: the clock decides whether the line has been quiet long enough.
+  const double now = clock_->monotonicSeconds();
+  std::string text = held_.releaseIfQuiet(now);
+  if (text.empty()) {
+    armHoldTimer(now);
+    return;
+  }
+  ready_ += text;
   notify();
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/Interfaces.h"
+#include "core/QtClock.h"
 #include "serial/MessageHoldBack.h"
 
 namespace sorvant {
@@ -41,7 +42,10 @@ class QtSerialPort final : public QObject, public SerialPort {
   // How many characters wait for the rest of a DF message cut by a read.
   std::size_t heldBack() const { return held_.held(); }
   // How long a cut message waits for its rest once the line goes quiet, at the current speed.
-  int holdBackMs() const { return holdTimer_.interval(); }
+  int holdBackMs() const { return held_.holdTimeMs(); }
+  // The clock whose steady seconds tell how long the line has been quiet (the system's steady clock
+  // unless given another, such as a test's fake clock, which must outlive the port).
+  void useClock(const Clock& clock) { clock_ = &clock; }
 
  private:
   // Opens the device of the current port at the current speed; false leaves it closed and sets error_.
@@ -50,6 +54,8 @@ class QtSerialPort final : public QObject, public SerialPort {
   void fail(std::string reason);
   void readDevice();
   void releaseHeld();
+  // Runs the hold timer until the held characters are due, or stops it when nothing is held.
+  void armHoldTimer(double now);
   // Sets the hold-back time from the speed in settings_.
   void followSpeed();
   void deviceError(QSerialPort::SerialPortError error);
@@ -57,6 +63,8 @@ class QtSerialPort final : public QObject, public SerialPort {
   void tryReopen();
   void notify();
 
+  QtClock systemClock_;
+  const Clock* clock_ = &systemClock_;
   QSerialPort device_;
   QTimer holdTimer_;
   QTimer reopenTimer_;

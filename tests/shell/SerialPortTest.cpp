@@ -2,6 +2,7 @@
 // end through the COMn link and the test writes to the other end.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -24,8 +25,8 @@
 #include "cycle/Cycle.h"
 #include "display/Layout.h"
 #include "histogram/TestSource.h"
-#include "serial/SystemSerialPort.h"
 #include "serial/Reception.h"
+#include "serial/SystemSerialPort.h"
 #include "settings/SettingsFile.h"
 #include "settings/StartUp.h"
 #include "support/Fakes.h"
@@ -146,8 +147,12 @@ class SerialPortTest : public ::testing::Test {
   QByteArray oldXdg_;
 };
 
+// The hold-back's timing is the rules' (tested on a fake clock); here the port is given a fake clock
+// that only the test moves, so a test process paused between two writes cannot release a cut message.
 TEST_F(SerialPortTest, DeliversDfMessagesWholeAndAllCharactersInOrder) {
+  test::FakeClock clock;
   SystemSerialPort port;
+  port.useClock(clock);
   collect(port);
   port.setSettings("1200,n,8,1");
   EXPECT_EQ(port.holdBackMs(), MessageHoldBack::holdMs(1200));
@@ -161,19 +166,25 @@ TEST_F(SerialPortTest, DeliversDfMessagesWholeAndAllCharactersInOrder) {
   ASSERT_TRUE(pty_->write("%123\r\n"));
   ASSERT_TRUE(receivedEnds("%123\r\n"));
 
-  // A message split across writes reaches the handler in one piece.
+  // A message split across writes reaches the handler in one piece, however long the writer pauses
+  // in wall time: only the port's clock says how long the line has been quiet.
   chunks_.clear();
   ASSERT_TRUE(pty_->write("$GPVTG,,\r\n%1"));
   ASSERT_TRUE(waitUntil([&] { return port.heldBack() == 2; }));
+  QTest::qWait(3 * port.holdBackMs());
+  EXPECT_EQ(received(), "$GPVTG,,\r\n");
   ASSERT_TRUE(pty_->write("23\r"));
   ASSERT_TRUE(receivedEnds("%123\r"));
   EXPECT_EQ(received(), "$GPVTG,,\r\n%123\r");
   for (const std::string& chunk : chunks_) EXPECT_FALSE(chunk.ends_with("%1")) << chunk;
 
-  // A message that never gets its digits is still handed over once the line goes quiet.
+  // A message that never gets its digits is still handed over once the line has been quiet for the
+  // hold time on the port's clock.
   chunks_.clear();
   ASSERT_TRUE(pty_->write("%7"));
-  ASSERT_TRUE(receivedEnds("%7", 1000));
+  ASSERT_TRUE(waitUntil([&] { return port.heldBack() == 2; }));
+  clock.advance(port.holdBackMs() / 1000.0);
+  ASSERT_TRUE(receivedEnds("%7"));
   EXPECT_EQ(chunks_, std::vector<std::string>{"%7"});
 
   // A long mixed stream arrives complete and in order, whatever the reads cut it into.
@@ -209,6 +220,32 @@ TEST_F(SerialPortTest, FailedOpenLeavesThePortClosedAndSaysWhy) {
   first.close();
   EXPECT_TRUE(second.open()) << second.lastError();
   EXPECT_EQ(second.lastError(), "");
+
+  // Links to things that are no serial line say what they are; waiting for them opens nothing, so
+  // nothing is read from them.
+  const QString file = dir_.path() + "/file";
+  QFile(file).open(QIODevice::WriteOnly);
+  const QString fifo = dir_.path() + "/fifo";
+  ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+  const std::pair<QString, std::string> kinds[] = {{file, "a regular file"},
+                                                   {dir_.path(), "a folder"},
+                                                   {fifo, "a FIFO"},
+                                                   {"/dev/null", "a character device without line settings"},
+                                                   {"/dev/zero", "a character device without line settings"},
+                                                   {"/dev/urandom", "a character device without line settings"}};
+  int n = 3;
+  for (const auto& [target, kind] : kinds) {
+    linkPort(n, target);
+    SystemSerialPort wrong;
+    wrong.setCommPort(n++);
+    EXPECT_FALSE(wrong.open());
+    EXPECT_FALSE(wrong.portOpen());
+    EXPECT_NE(wrong.lastError().find("not a serial device: " + kind), std::string::npos) << wrong.lastError();
+    EXPECT_FALSE(wrong.openWaiting());
+    EXPECT_TRUE(wrong.portOpen());
+    EXPECT_FALSE(wrong.deviceOpen());
+    EXPECT_NE(wrong.lastError().find(kind), std::string::npos) << wrong.lastError();
+  }
 }
 
 TEST_F(SerialPortTest, SurvivesTheDeviceVanishingAndResumesWhenItReturns) {
@@ -244,6 +281,7 @@ TEST_F(SerialPortTest, SurvivesTheDeviceVanishingAndResumesWhenItReturns) {
 // to, then turns from the test source to the receiver, which opens COM1.
 struct LiveSystem {
   explicit LiveSystem(bool toReceiver = true) {
+    port.useClock(clock);
     port.setReceiveHandler([this] { MSComm1_OnComm(sys); });
     initialiseSystem(sys);
     loadSystem(sys);
@@ -296,6 +334,8 @@ TEST_F(SerialPortTest, SystemCountsEachMessageOnceWithItsTrueBearing) {
   // Line noise counts nothing, also a "%" that ends the data and waits for characters that never come.
   live.tick();
   ASSERT_TRUE(pty_->write("%abc%%%%x%" + std::string(3, '\0') + " $GPGGA,%"));
+  ASSERT_TRUE(waitUntil([&] { return st.GPS_BUFFER.ends_with("$GPGGA,") && live.port.heldBack() == 1; }));
+  live.clock.advance(live.port.holdBackMs() / 1000.0);
   ASSERT_TRUE(waitUntil([&] { return st.GPS_BUFFER.ends_with("$GPGGA,%"); }));
   live.tick();
   ASSERT_TRUE(pty_->write("%%%300\r\n"));
