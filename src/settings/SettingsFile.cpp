@@ -191,15 +191,19 @@ fs::path settingsPath() {
 }
 
 std::string defaultSettingsText() {
-  std::string text;
-  for (int set = 1; set <= 5; ++set)
-    for (int slot = 1; slot <= 8; ++slot) addNumber(text, kDefaultColors[slot]);
-  addNumber(text, 1);
-  addNumber(text, 4800);
-  addText(text, kAcquireOn);
-  addText(text, kTestOn);
-  addText(text, kHeadingManual);
-  addNumber(text, -1);
+  // Built once: start-up falls back on it for every damaged file, and it never changes.
+  static const std::string text = [] {
+    std::string lines;
+    for (int set = 1; set <= 5; ++set)
+      for (int slot = 1; slot <= 8; ++slot) addNumber(lines, kDefaultColors[slot]);
+    addNumber(lines, 1);
+    addNumber(lines, 4800);
+    addText(lines, kAcquireOn);
+    addText(lines, kTestOn);
+    addText(lines, kHeadingManual);
+    addNumber(lines, -1);
+    return lines;
+  }();
   return text;
 }
 
