@@ -129,6 +129,9 @@ bool isActivationToken(const QString& token) {
 
 SingleInstance::SingleInstance(const std::filesystem::path& settingsFile, const QString& runtimeFolder, int answerMs)
     : file_(settingsFile), runtimeFolder_(runtimeFolder), answerMs_(answerMs) {
+  // The config folder as named, where start-up would make it anyway; never a folder a link leads to
+  // (the mount point of a stick that is not plugged in).
+  if (settingsFile.has_parent_path()) createFolders(settingsFile.parent_path());
   QString beside = lockFileName(settingsFile);
 #ifdef __linux__
   // A folder whose name is not UTF-8 is reached through a handle of this process on it.
@@ -136,7 +139,6 @@ SingleInstance::SingleInstance(const std::filesystem::path& settingsFile, const 
   std::filesystem::path besideName = real.filename();
   besideName += ".lock";
   if (beside.isEmpty() && isUtf8Path(besideName) && fileKindAt(real) != FileKind::Other) {
-    createFolders(real.parent_path());
     folderHandle_ = ::open(real.parent_path().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (folderHandle_ >= 0)
       beside = QStringLiteral("/proc/self/fd/%1/").arg(folderHandle_) + QString::fromStdString(besideName.native());
@@ -207,7 +209,6 @@ QString SingleInstance::identityLockFileName(const std::filesystem::path& settin
 }
 
 bool SingleInstance::claim(const QString& activationToken) {
-  createFolders(realLocation(file_).parent_path());
   QDir().mkpath(runtimeFolder_);
   const QDeadlineTimer patience(answerMs_);
   for (;;) {
