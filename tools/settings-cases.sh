@@ -413,7 +413,7 @@ if $root; then
   folder "$d"
   mount -t tmpfs -o size=1m,mode=755 tmpfs "$d/config/sorvant"
   mounts+=("$d/config/sorvant")
-  stored | head -n 40 >"$d/config/sorvant/Sorvant.ini"
+  stored | sed -n 1,40p >"$d/config/sorvant/Sorvant.ini"
   mount -o remount,ro "$d/config/sorvant"
   start "$d/config" "$d/run" "" "$d/err"
   p=$started
