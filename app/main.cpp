@@ -13,8 +13,8 @@
 #include "display/QtPlatformTuning.h"
 #include "options/OptionsDialog.h"
 #include "options/QtColorPicker.h"
-#include "serial/SystemSerialPort.h"
 #include "serial/Reception.h"
+#include "serial/SystemSerialPort.h"
 #include "settings/QtSingleInstance.h"
 #include "settings/QtTermination.h"
 #include "settings/SettingsFile.h"
@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
   // before touching the port or the settings file.
   QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
   if (runtime.isEmpty()) runtime = QDir::tempPath();
-  sorvant::SingleInstance instance(QString::fromStdU16String(sorvant::settingsPath().u16string()), runtime);
+  sorvant::SingleInstance instance(sorvant::settingsPath(), runtime);
   if (!instance.claim(activationToken)) return instance.answered() ? 0 : 1;
 
   sorvant::QtClock clock;
