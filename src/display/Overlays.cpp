@@ -1,11 +1,15 @@
 #include "display/Overlays.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
 #include "display/Azimuth.h"
+#include "display/UnitCircle.h"
 
 namespace sorvant {
 namespace {
@@ -16,6 +20,21 @@ constexpr int kMostRings = 3276;
 // Turns the display by the variation while VAR is on; every rotation of the display does the same.
 Integer withVariation(const System& sys, int degrees) {
   return static_cast<Integer>(sys.varOn() ? degrees - sys.st.HEADING_CORRECTION : degrees);
+}
+
+bool sameBits(float a, float b) { return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b); }
+
+bool sameBits(const std::array<Single, 361>& a, const std::array<Single, 361>& b) {
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (!sameBits(a[i], b[i])) return false;
+  return true;
+}
+
+// std::trunc, without the library call that a processor without SSE4.1 needs for it: below 2^23 a
+// float converts to a whole number exactly, and the sign is kept for -0.
+float truncated(float v) {
+  if (std::fabs(v) < 8388608.0f) return std::copysign(static_cast<float>(static_cast<int32_t>(v)), v);
+  return std::trunc(v);
 }
 
 // Whether the line from the centre with offset (dx, dy) passes through the rectangle.
@@ -142,9 +161,7 @@ void CURSOR(System& sys) {
   Surface& s = sys.surface;
 
   const Integer degrees = withVariation(sys, static_cast<Integer>(90 - st.CURSOR_BEARING + st.HEADING));
-  const double angle = degrees * kRadiansPerDegree;
-  const double c = std::cos(angle);
-  const double n = std::sin(angle);
+  const auto [c, n] = unitPoint(degrees);
   const Single cursX = static_cast<Single>(st.AZRADIUS * c);
   const Single cursY = static_cast<Single>(st.AZRADIUS * n);
   const Single reach = st.AZRADIUS + 250;
@@ -201,32 +218,45 @@ void VECTOR(System& sys) {
   Surface& s = sys.surface;
 
   st.VECTOR_HEADING = withVariation(sys, st.HEADING + 90);
-  if (!drawn.unitValid || drawn.unitHeading != st.VECTOR_HEADING) {
+  const bool turned = !drawn.unitValid || drawn.unitHeading != st.VECTOR_HEADING;
+  if (turned) {
     for (int i = 1; i <= 360; ++i) {
-      const double t = static_cast<Integer>(st.VECTOR_HEADING - i) * kRadiansPerDegree;
-      drawn.unitCos[i] = static_cast<Single>(std::cos(t));
-      drawn.unitSin[i] = static_cast<Single>(std::sin(t));
+      const UnitPoint p = unitPoint(static_cast<Integer>(st.VECTOR_HEADING - i));
+      drawn.unitCos[i] = static_cast<Single>(p.c);
+      drawn.unitSin[i] = static_cast<Single>(p.s);
     }
     drawn.unitHeading = st.VECTOR_HEADING;
     drawn.unitValid = true;
   }
 
   const Single rings = static_cast<Single>(drawnRingCount(sys));
+  const Color colour = sys.color(Vectors);
+  // Most cycles count no bearing and turn nothing: the lengths below would all come out as drawn.
+  // Compared bit for bit, so that only the very same inputs skip the work.
+  if (drawn.vectorsValid && drawn.vectorsColor == colour && !turned && sameBits(drawn.sumsRings, rings) &&
+      sameBits(drawn.sumsRadius, st.AZRADIUS) && sameBits(drawn.sums, st.SECTOR_SUM)) {
+    s.foreColor = colour;
+    return;
+  }
   // A sum of 10 per ring reaches the rim. Past the largest ring count, or before a requested
   // redraw has caught up with a grown maximum, the largest sum reaches the rim instead, so no
   // vector ever leaves the disc.
   Single largest = 0;
-  for (int i = 1; i <= 360; ++i) largest = std::max(largest, st.SECTOR_SUM[i]);
+  for (int i = 1; i <= 360; ++i) {
+    const Single sum = st.SECTOR_SUM[i];
+    if (largest < sum) largest = sum;
+  }
   const bool overRange = largest > 10.0f * rings;
 
-  const Color colour = sys.color(Vectors);
-  s.foreColor = colour;
-  const bool all = !drawn.vectorsValid || drawn.vectorsColor != colour;
-  std::vector<std::pair<float, float>> replaced;
-  for (int i = 1; i <= 360; ++i) {
-    // Single after every operation, left to right, each component truncated on its own: the
-    // lengths then match the ring spacing exactly, a sum of 10 per ring reaching ring by ring.
-    const auto component = [&](Single unit) {
+  // Single after every operation, left to right, each component truncated on its own: the
+  // lengths then match the ring spacing exactly, a sum of 10 per ring reaching ring by ring. The
+  // steps before the sum depend only on the bin and the scale, so they are kept per bin until
+  // the scale or the heading changes.
+  const Single divisor = overRange ? largest : rings;
+  const bool rescaled = turned || !drawn.scaleValid || drawn.scaleOverRange != overRange ||
+                        !sameBits(drawn.scaleDivisor, divisor) || !sameBits(drawn.scaleRadius, st.AZRADIUS);
+  if (rescaled) {
+    const auto scaled = [&](Single unit) {
       Single v = unit;
       if (overRange) {
         v = v / largest;
@@ -234,12 +264,26 @@ void VECTOR(System& sys) {
         v = v / 10.0f;
         v = v / rings;
       }
-      v = v * st.AZRADIUS;
-      v = v * st.SECTOR_SUM[i];
-      return std::trunc(v);
+      return v * st.AZRADIUS;
     };
-    const Single dx = component(drawn.unitCos[i]);
-    const Single dy = component(drawn.unitSin[i]);
+    for (int i = 1; i <= 360; ++i) {
+      drawn.scaledCos[i] = scaled(drawn.unitCos[i]);
+      drawn.scaledSin[i] = scaled(drawn.unitSin[i]);
+    }
+    drawn.scaleValid = true;
+    drawn.scaleOverRange = overRange;
+    drawn.scaleDivisor = divisor;
+    drawn.scaleRadius = st.AZRADIUS;
+  }
+
+  s.foreColor = colour;
+  const bool all = !drawn.vectorsValid || drawn.vectorsColor != colour;
+  std::vector<std::pair<float, float>> replaced;
+  for (int i = 1; i <= 360; ++i) {
+    // The same sum at the same scale gives the length already drawn.
+    if (!all && !rescaled && sameBits(drawn.sums[i], st.SECTOR_SUM[i])) continue;
+    const Single dx = truncated(drawn.scaledCos[i] * st.SECTOR_SUM[i]);
+    const Single dy = truncated(drawn.scaledSin[i] * st.SECTOR_SUM[i]);
     // A line drawn again unchanged over itself changes no pixel: only new lengths are drawn.
     if (!all && dx == drawn.dx[i] && dy == drawn.dy[i]) continue;
     s.Line(st.CENTERX, st.CENTERY, dx, -dy);
@@ -249,6 +293,9 @@ void VECTOR(System& sys) {
   }
   drawn.vectorsValid = true;
   drawn.vectorsColor = colour;
+  drawn.sums = st.SECTOR_SUM;
+  drawn.sumsRings = rings;
+  drawn.sumsRadius = st.AZRADIUS;
   if (!replaced.empty() && drawn.cursorValid) uncoverCursorLine(sys, replaced);
   s.foreColor = colour;
 }

@@ -5,6 +5,7 @@
 
 #include "DisplayTestSupport.h"
 #include "display/Overlays.h"
+#include "display/UnitCircle.h"
 
 namespace sorvant::test {
 namespace {
@@ -110,6 +111,28 @@ TEST(Vector, ASumOfTenPerRingReachesTheEdgeAndComponentsTruncateTowardZero) {
   EXPECT_NEAR(lines[359].dy, -d.st().AZRADIUS / 2, 1.0);
   EXPECT_FLOAT_EQ(lines[0].dx, 0);  // empty bins draw nothing visible
   EXPECT_EQ(d.st().VECTOR_HEADING, 90);
+
+  // Drawn again: nothing until a length changes or the display turns.
+  const auto redrawn = [&] {
+    d.ts.surface.clear();
+    VECTOR(d.ts.sys);
+    return d.linesIn(d.ts.sys.color(Vectors)).size();
+  };
+  EXPECT_EQ(redrawn(), 0u);
+  d.st().SECTOR_SUM[90] = std::nextafter(30.0f, 0.0f);  // truncates to the same length
+  EXPECT_EQ(redrawn(), 0u);
+  d.st().SECTOR_SUM[90] = 20;
+  EXPECT_EQ(redrawn(), 1u);
+  d.st().RINGCOUNT = 4;
+  EXPECT_GE(redrawn(), 2u);
+  d.st().HEADING = 10;
+  EXPECT_GE(redrawn(), 2u);
+
+  // The bin directions come from a table that must give exactly what working them out gives.
+  for (int degrees : {-32768, -1081, -1080, -361, -1, 0, 1, 89, 359, 360, 1080, 1081, 32767}) {
+    EXPECT_EQ(unitPoint(degrees).c, std::cos(degrees * kRadiansPerDegree)) << degrees;
+    EXPECT_EQ(unitPoint(degrees).s, std::sin(degrees * kRadiansPerDegree)) << degrees;
+  }
 }
 
 TEST(Cursor, EraseThenDrawTowardsTheBearingAndWriteTheLabel) {
