@@ -60,7 +60,12 @@ class PtyPair {
     if (!socat_.waitForStarted(3000)) return false;
     if (!waitUntil([this] { return QFileInfo::exists(a_) && QFileInfo::exists(b_); }, 5000)) return false;
     fd_ = ::open(b_.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    return fd_ >= 0;
+    if (fd_ < 0) return false;
+    // socat links each end before it makes it raw: written sooner, "\n" would go out as "\r\n".
+    termios t{};
+    if (::tcgetattr(fd_, &t) != 0) return false;
+    ::cfmakeraw(&t);
+    return ::tcsetattr(fd_, TCSANOW, &t) == 0;
   }
   // Ends socat: killed, the devices vanish as an unplugged adapter does.
   void stop(bool kill) {
