@@ -14,7 +14,6 @@
 #include "options/OptionsDialog.h"
 #include "options/QtColorPicker.h"
 #include "serial/Reception.h"
-#include "serial/SystemSerialPort.h"
 #include "settings/QtSingleInstance.h"
 #include "settings/QtTermination.h"
 #include "settings/SettingsFile.h"
