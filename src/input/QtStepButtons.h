@@ -52,7 +52,6 @@ class StepRepeatTimer final : public QObject {
   void onTick(std::function<void()> tick) { tick_ = std::move(tick); }
   void sync(const TimerModel& model);
   void stop();
-  bool isActive() const { return running_; }
 
  private:
   void fire();
