@@ -49,9 +49,8 @@ MainWindow::MainWindow() {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFocusPolicy(Qt::StrongFocus);
   timer1_.setTimerType(Qt::PreciseTimer);
-  mouseDownTimer_.setTimerType(Qt::PreciseTimer);
   connect(&timer1_, &QTimer::timeout, this, [this] { runEvent([this] { Timer1_Timer(*sys_); }); });
-  connect(&mouseDownTimer_, &QTimer::timeout, this, [this] { runEvent([this] { Timer_MOUSE_DOWN_Timer(*sys_); }); });
+  mouseDownTimer_.onTick([this] { runEvent([this] { Timer_MOUSE_DOWN_Timer(*sys_); }); });
   statesConfirmed_ = windowSystemConfirmsStates();
   modeFallback_.setSingleShot(true);
   modeFallback_.setInterval(kModeConfirmMs);
@@ -119,10 +118,7 @@ void MainWindow::syncTimers() {
   if (closing_) return;
   if (t1.enabled && (!timer1_.isActive() || timer1_.interval() != t1.interval)) timer1_.start(t1.interval);
   if (!t1.enabled && timer1_.isActive()) timer1_.stop();
-  const TimerModel& md = sys_->main.Timer_MOUSE_DOWN;
-  if (md.enabled && (!mouseDownTimer_.isActive() || mouseDownTimer_.interval() != md.interval))
-    mouseDownTimer_.start(md.interval);
-  if (!md.enabled && mouseDownTimer_.isActive()) mouseDownTimer_.stop();
+  mouseDownTimer_.sync(sys_->main.Timer_MOUSE_DOWN);
 }
 
 void MainWindow::runEvent(const std::function<void()>& rule) {

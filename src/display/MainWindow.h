@@ -11,6 +11,7 @@
 #include "display/ModelView.h"
 #include "display/QtControlView.h"
 #include "display/QtWindowFrame.h"
+#include "input/QtStepButtons.h"
 
 namespace sorvant {
 
@@ -77,7 +78,7 @@ class MainWindow final : public QWidget, public WindowHost {
   bool optionsPlaced_ = false;
   std::vector<ControlView> views_;
   QTimer timer1_;
-  QTimer mouseDownTimer_;
+  StepRepeatTimer mouseDownTimer_;
   bool closing_ = false;
   // The window mode asked of the window manager and not yet confirmed by it. Until it confirms, the
   // window keeps its size (a compositor may end a client that resizes a surface it still holds
