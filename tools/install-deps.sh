@@ -17,7 +17,7 @@
 #            amd64 ones, so apt may upgrade amd64 packages on the way; it never removes any.
 set -euo pipefail
 
-build=(cmake g++ make qt6-base-dev qt6-serialport-dev libgl-dev libxkbcommon-dev libxcb1-dev)
+build=(cmake g++ make qt6-base-dev libgl-dev libxkbcommon-dev libxcb1-dev)
 display=("${build[@]}" qt6-qpa-plugins qt6-wayland fonts-liberation)
 test=("${display[@]}" libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev socat xvfb xauth
       xdotool desktop-file-utils appstream man-db weston)
@@ -28,7 +28,7 @@ windows_qt=(cmake ninja-build dpkg-dev patch g++-mingw-w64-x86-64-posix qt6-base
 windows_program=("${windows[@]}" "${windows_qt[@]}" nsis xvfb xauth xdotool socat fonts-liberation imagemagick)
 # The host's Qt tools (moc, rcc) serve the cross build; the program is tried under qemu with openbox.
 arm64=(cmake make g++-aarch64-linux-gnu qemu-user-static qt6-base-dev qt6-base-dev-tools pkgconf
-       qt6-base-dev:arm64 qt6-serialport-dev:arm64 libgl-dev:arm64 libxkbcommon-dev:arm64 libxcb1-dev:arm64
+       qt6-base-dev:arm64 libgl-dev:arm64 libxkbcommon-dev:arm64 libxcb1-dev:arm64
        libgtest-dev:arm64 libgmock-dev:arm64 qt6-wayland:arm64
        xvfb xauth xdotool socat openbox imagemagick fonts-liberation)
 
