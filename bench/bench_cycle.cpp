@@ -1,6 +1,7 @@
 // Times one processing cycle drawn on the real image surface, at the window size given as the first
 // argument (1920x1080 when none; 1920x1080@2 at a device pixel ratio of 2): with the test source
-// playing, with bearings from the line, and with 3 or 300 range rings when nothing changes. For the
+// playing, with bearings from the line, with 3 to 3276 range rings when nothing changes or when
+// everything is redrawn, and in a long sweep from one direction at its count of bearings. For the
 // first two it also counts, over an untimed stretch of cycles, the pixels the window is asked to
 // repaint against the pixels that actually changed.
 // Usage: bench_cycle [WIDTHxHEIGHT[@RATIO]] [Google Benchmark flags]
@@ -162,12 +163,44 @@ void BM_RedrawRings(benchmark::State& state) {
   }
 }
 
+// A long sweep from one direction, decay off: a bearing at 90 in every cycle, from the count of
+// bearings given on. Each tenth bearing changes the scale, which redraws the frame, the rings and
+// every vector; the time per cycle should not grow with the count.
+void BM_LongSweep(benchmark::State& state) {
+  Bench b;
+  CmdButton_TEST_Click(b.sys);
+  for (long i = 0; i < state.range(0); ++i) countBearing(b.sys, 90);
+  b.sys.runCycle();
+  b.tick();
+  for (auto _ : state) {
+    countBearing(b.sys, 90);
+    b.tick();
+  }
+  state.counters["RINGCOUNT"] = b.sys.st.RINGCOUNT;
+}
+
 }  // namespace
 
 BENCHMARK(BM_TestSource)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_SerialBearings)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_QuietRings)->Arg(3)->Arg(300)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_RedrawRings)->Arg(3)->Arg(300)->Unit(benchmark::kMicrosecond)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_RedrawRings)
+    ->Arg(3)
+    ->Arg(300)
+    ->Arg(3276)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+
+BENCHMARK(BM_LongSweep)
+    ->Arg(100)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(32000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 int main(int argc, char** argv) {
   if (argc > 1 && std::sscanf(argv[1], "%dx%d@%lf", &gWidth, &gHeight, &gRatio) >= 2) {

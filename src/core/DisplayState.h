@@ -124,6 +124,9 @@ struct DisplayState {
   // The last-bearing marker has been drawn at DFBUGX, DFBUGY: the display shows it from then on,
   // also after the surface has been cleared.
   bool lastBearingShown = false;
+  // The ring count the rings were last drawn at: RINGCOUNT, or past its cap the scale that keeps
+  // following MAXVECTOR, whose change redraws them as a change of RINGCOUNT does.
+  Long drawnRingScale = 0;
   DrawnOverlays drawn;
 };
 

@@ -12,6 +12,10 @@ namespace {
 
 // The ring count whose range, RINGCOUNT x 10, still fits a 16-bit integer.
 constexpr int kMostRings = 3276;
+// The largest scale past that cap, far beyond any count a Single still adds one to.
+constexpr Long kMostScale = 100'000'000;
+// Rings are drawn at least this many line widths (pixels of a line of width 1) apart.
+constexpr Single kClosestRings = 6;
 
 // Turns the display by the variation while VAR is on; every rotation of the display does the same.
 Integer withVariation(const System& sys, int degrees) {
@@ -30,6 +34,16 @@ void cursorLine(Surface& s, const DisplayState& st, Color colour) {
 void cursorMarker(Surface& s, const DisplayState& st, Color colour) {
   s.foreColor = colour;
   s.Circle(st.CIRX, st.CIRY, 50);
+}
+
+// Every how many-th ring is drawn. Rings closer than a few line widths run together into a moire
+// that hides the ticks and letters: then only every 2nd, 5th, 10th, 20th, 50th ... ring is drawn,
+// the fewest that stand that far apart. Far enough apart, every ring is drawn.
+Long ringStep(Single spacing, Single closest) {
+  for (Long decade = 1; decade < kMostScale; decade *= 10)
+    for (const Long factor : {1, 2, 5})
+      if (spacing * static_cast<Single>(decade * factor) >= closest) return decade * factor;
+  return kMostScale;
 }
 
 // One bearing vector, ending at the offset (dx, -dy) from the centre. It is drawn as the part of its
@@ -61,7 +75,14 @@ void drawVector(Surface& s, const DisplayState& st, Single rimX, Single rimY, Si
 
 }  // namespace
 
-int drawnRingCount(const System& sys) { return std::max<int>(1, sys.st.RINGCOUNT); }
+Long drawnRingCount(const System& sys) {
+  const DisplayState& st = sys.st;
+  const Long rings = std::max<Long>(1, st.RINGCOUNT);
+  if (rings < kMostRings) return rings;
+  // Past its 16-bit cap RINGCOUNT stands still; the scale keeps stepping by 10 bearings as before.
+  const Single tens = st.MAXVECTOR / 10.0f;
+  return std::max<Long>(rings, std::min<Long>(toInteger32(tens), kMostScale) + 1);
+}
 
 void RANGE_RINGS(System& sys) {
   DisplayState& st = sys.st;
@@ -71,7 +92,7 @@ void RANGE_RINGS(System& sys) {
     const Single tens = st.MAXVECTOR / 10.0f;
     const int rings = static_cast<int>(toInteger16(tens)) + 1;
     st.RINGCOUNT = static_cast<Integer>(std::clamp(rings, 1, kMostRings));
-    if (st.RINGCOUNT == st.OLDRINGCOUNT) return;
+    if (st.RINGCOUNT == st.OLDRINGCOUNT && drawnRingCount(sys) == st.drawnRingScale) return;
     st.NEWVECTOR = true;
     st.OLDRINGCOUNT = st.RINGCOUNT;
   }
@@ -80,10 +101,15 @@ void RANGE_RINGS(System& sys) {
   st.NEWAZIMUTH = true;
   AZIMUTH(sys);
 
-  const int count = drawnRingCount(sys);
+  const Long count = drawnRingCount(sys);
+  st.drawnRingScale = count;
   s.foreColor = sys.color(RangeRings);
   const Single spacing = st.AZRADIUS / static_cast<Single>(count);
-  for (int k = 1; k < count; ++k) {
+  const Single closest = kClosestRings * s.pixelTwips();
+  const Long step = ringStep(spacing, closest);
+  for (Long k = step; k < count; k += step) {
+    // Only every few rings drawn: none crowds the disc's edge, the last ring.
+    if (step > 1 && static_cast<Single>(count - k) * spacing < closest) break;
     s.drawWidth = 2;
     s.Circle(st.CENTERX, st.CENTERY, static_cast<Single>(k) * spacing);
   }
@@ -91,7 +117,7 @@ void RANGE_RINGS(System& sys) {
   st.NEWRING = false;
 
   // The label states the scale actually drawn, so a recalled empty memory reads 10, not 0.
-  const Integer range = static_cast<Integer>(std::min(count, kMostRings) * 10);
+  const Integer range = static_cast<Integer>(std::min<Long>(count, kMostRings) * 10);
   sys.main.Label_RANGE.caption = "RANGE " + decimalText(range) + " BRGS";
 }
 
@@ -177,9 +203,8 @@ void VECTOR(System& sys) {
   }
 
   const Single rings = static_cast<Single>(drawnRingCount(sys));
-  // A sum of 10 per ring reaches the rim. Past the largest ring count, or before a requested
-  // redraw has caught up with a grown maximum, the largest sum reaches the rim instead, so no
-  // vector ever leaves the disc.
+  // A sum of 10 per ring reaches the rim. Before a requested redraw has caught up with a grown
+  // maximum, the largest sum reaches the rim instead, so no vector ever leaves the disc.
   Single largest = 0;
   for (int i = 1; i <= 360; ++i) largest = std::max(largest, st.SECTOR_SUM[i]);
   const bool overRange = largest > 10.0f * rings;

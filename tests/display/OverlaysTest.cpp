@@ -82,7 +82,7 @@ TEST(RangeRings, ARecalledCountOfZeroIsDrawnAsOneAndHugeSumsKeepTheLabelIn16Bits
 
   EXPECT_EQ(ringsFor(d, 1e6f).label, "RANGE  32760 BRGS");
 
-  // Past the largest ring count the largest sum reaches the rim and nothing goes beyond it.
+  // Past the largest ring count the scale keeps following the largest sum: nothing goes beyond the rim.
   d.st().SECTOR_SUM[90] = 1e6f;
   d.st().SECTOR_SUM[180] = 5e5f;
   VECTOR(d.ts.sys);
@@ -91,6 +91,62 @@ TEST(RangeRings, ARecalledCountOfZeroIsDrawnAsOneAndHugeSumsKeepTheLabelIn16Bits
   EXPECT_LE(longest, d.st().AZRADIUS);
   EXPECT_NEAR(longest, d.st().AZRADIUS, 1.0);
   EXPECT_NEAR(drawn.dy[180], -d.st().AZRADIUS / 2, 1.0);  // south, half the largest sum
+}
+
+// A sweep that runs for half an hour from one direction takes the ring count into the thousands.
+TEST(RangeRings, NeverDrawnCloserThanSixPixelsSoTheScaleStaysReadableHoweverLongTheSweep) {
+  QuietDisplay d;
+  const float radius = d.st().AZRADIUS;  // 2718 twips, 181 pixels of 15 twips
+  const float closest = 6 * 15.0f;
+  std::vector<float> today;  // the radii every ring would have
+  const auto radii = [&](float maxvector) {
+    const Rings r = ringsFor(d, maxvector);
+    today.clear();
+    for (int k = 1; k < r.count; ++k) today.push_back(static_cast<float>(k) * (radius / static_cast<float>(r.count)));
+    std::vector<float> out;
+    for (const DrawOp& c : r.inner) out.push_back(c.r);
+    return out;
+  };
+
+  // Rings six pixels apart or more: every one, exactly as before.
+  EXPECT_EQ(radii(290), today);  // 30 rings, 6.04 pixels apart
+  EXPECT_EQ(ringsFor(d, 290).label, "RANGE  300 BRGS");
+
+  // Closer: every 2nd, 5th, 10th, 20th ... ring, at its own radius, none crowding the rim.
+  std::vector<float> drawn = radii(300);  // 31 rings, 5.8 pixels apart: every 2nd
+  ASSERT_EQ(drawn.size(), 14u);
+  for (std::size_t i = 0; i < drawn.size(); ++i) EXPECT_EQ(drawn[i], today[2 * i + 1]);
+  drawn = radii(10790);  // RANGE 10800, 2.5 pixels apart: every 50th, 500 bearings
+  ASSERT_EQ(drawn.size(), 20u);
+  EXPECT_EQ(drawn.front(), today[49]);
+  EXPECT_EQ(ringsFor(d, 10790).label, "RANGE  10800 BRGS");
+
+  for (float maxvector = 0; maxvector < 40000; maxvector = maxvector * 1.05f + 7) {
+    drawn = radii(maxvector);
+    float inner = 0;
+    for (const float r : drawn) {
+      EXPECT_GE(r - inner, closest - 0.01f) << maxvector;
+      inner = r;
+    }
+    if (drawn.size() < today.size()) {
+      EXPECT_GE(radius - inner, closest) << maxvector;
+    }
+    EXPECT_LE(drawn.size(), static_cast<std::size_t>(radius / closest)) << maxvector;
+  }
+
+  // Past the cap RINGCOUNT and the label stand still, while the scale still steps every 10 bearings.
+  ringsFor(d, 40000);
+  EXPECT_EQ(d.st().RINGCOUNT, 3276);
+  EXPECT_EQ(drawnRingCount(d.ts.sys), 4001);
+  d.ts.surface.clear();
+  d.st().MAXVECTOR = 40004;
+  RANGE_RINGS(d.ts.sys);
+  EXPECT_TRUE(d.ts.surface.ops.empty());
+  d.st().MAXVECTOR = 40010;
+  RANGE_RINGS(d.ts.sys);
+  EXPECT_EQ(drawnRingCount(d.ts.sys), 4002);
+  EXPECT_FALSE(d.ts.surface.ops.empty());
+  EXPECT_EQ(d.ts.sys.main.Label_RANGE.caption, "RANGE  32760 BRGS");
 }
 
 TEST(Vector, ASumOfTenPerRingReachesTheEdgeAndComponentsTruncateTowardZero) {
