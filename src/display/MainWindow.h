@@ -66,6 +66,7 @@ class MainWindow final : public QWidget, public WindowHost {
   void modeConfirmed(Qt::WindowStates states);
   void repaintedAfterChange();
   void modeUnconfirmed();
+  void placeUnmanaged(bool maximised);
   void resizeToDesign();
   void layOut();
   void frameMayHaveChanged();
@@ -89,6 +90,7 @@ class MainWindow final : public QWidget, public WindowHost {
   bool statesConfirmed_ = false;  // a window manager has answered, or always will
   QTimer modeFallback_;           // the change made by the window itself when nobody answers
   QSize laidOutFrame_;            // the outer size the controls were last placed for
+  bool unmanagedNormal_ = false;  // the normal size, taken by the window itself with no window manager
   X11Frame x11Frame_{*this, [this] { frameMayHaveChanged(); }};
 };
 
