@@ -14,11 +14,11 @@
 #include "options/OptionsDialog.h"
 #include "options/QtColorPicker.h"
 #include "serial/Reception.h"
-#include "serial/SystemSerialPort.h"
 #include "settings/QtSingleInstance.h"
 #include "settings/QtTermination.h"
 #include "settings/SettingsFile.h"
 #include "settings/StartUp.h"
+#include "shell/QtSerialPort.h"
 
 int main(int argc, char** argv) {
   const QString activationToken = sorvant::launchActivationToken();
@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
   if (!instance.claim(activationToken)) return instance.answered() ? 0 : 1;
 
   sorvant::QtClock clock;
-  sorvant::SystemSerialPort port;
+  sorvant::QtSerialPort port;
   sorvant::ImageSurface surface;
   sorvant::MainWindow window;
   sorvant::QtColorPicker picker;

@@ -41,10 +41,8 @@ struct DrawnOverlays {
   std::array<float, 361> scaledSin{};
 
   bool cursorValid = false;
-  Color cursorColor = 0, lineEraseColor = 0, markerEraseColor = 0;
-  // The solid erase has run along the line now drawn: false for the cycle in which the cursor moved.
-  bool cursorLineWiped = false;
-  // The last-bearing marker moved across the cursor marker: the latter is drawn again over it.
+  Color cursorColor = 0, markerEraseColor = 0;
+  // The last-bearing marker moved across the cursor marker: both are drawn again, the cursor's on top.
   bool cursorMarkerOverdrawn = false;
 };
 
@@ -143,6 +141,12 @@ struct DisplayState {
   // The port number that the serial port's tooltips were last built from (the failure reason they
   // were built from is Label_COM_TIMEOUT's tooltip), so the device is not looked up every cycle.
   int tipPort = 0;
+  // The last-bearing marker has been drawn at DFBUGX, DFBUGY: the display shows it from then on,
+  // also after the surface has been cleared.
+  bool lastBearingShown = false;
+  // The ring count the rings were last drawn at: RINGCOUNT, or past its cap the scale that keeps
+  // following MAXVECTOR, whose change redraws them as a change of RINGCOUNT does.
+  Long drawnRingScale = 0;
   DrawnOverlays drawn;
 };
 

@@ -35,8 +35,9 @@ class MessageHoldBack {
   bool holding() const { return !held_.empty(); }
   std::size_t held() const { return held_.size(); }
 
-  // The line's speed in bits per second, which sets holdTimeMs() (holdMs of that speed).
-  void setLineSpeed(int bitsPerSecond) { holdTimeMs_ = holdMs(bitsPerSecond); }
+  // The line's speed in bits per second, which sets holdTimeMs() (holdMs of that speed). A device read
+  // only every `pollMs` can keep the rest that long before it is seen, so the wait is that much longer.
+  void setLineSpeed(int bitsPerSecond, int pollMs = 0) { holdTimeMs_ = holdMs(bitsPerSecond) + pollMs; }
   int holdTimeMs() const { return holdTimeMs_; }
 
   // How long a held "%" waits for the rest of its message on a line of this many bits per second

@@ -26,9 +26,9 @@
 #include "display/Layout.h"
 #include "histogram/TestSource.h"
 #include "serial/Reception.h"
-#include "serial/SystemSerialPort.h"
 #include "settings/SettingsFile.h"
 #include "settings/StartUp.h"
+#include "shell/QtSerialPort.h"
 #include "support/Fakes.h"
 #include "support/RecordingSurface.h"
 
@@ -60,7 +60,12 @@ class PtyPair {
     if (!socat_.waitForStarted(3000)) return false;
     if (!waitUntil([this] { return QFileInfo::exists(a_) && QFileInfo::exists(b_); }, 5000)) return false;
     fd_ = ::open(b_.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    return fd_ >= 0;
+    if (fd_ < 0) return false;
+    // socat links each end before it makes it raw: written sooner, "\n" would go out as "\r\n".
+    termios t{};
+    if (::tcgetattr(fd_, &t) != 0) return false;
+    ::cfmakeraw(&t);
+    return ::tcsetattr(fd_, TCSANOW, &t) == 0;
   }
   // Ends socat: killed, the devices vanish as an unplugged adapter does.
   void stop(bool kill) {
@@ -125,7 +130,7 @@ class SerialPortTest : public ::testing::Test {
     ASSERT_TRUE(QFile::link(target, dir_.path() + "/sorvant/COM" + QString::number(n)));
   }
   // Collects what each receive event hands over, reading as the receive handler does.
-  void collect(SystemSerialPort& port) {
+  void collect(QtSerialPort& port) {
     port.setReceiveHandler([this, &port] {
       chunks_.push_back(port.input());
       port.discardInput();
@@ -151,7 +156,7 @@ class SerialPortTest : public ::testing::Test {
 // that only the test moves, so a test process paused between two writes cannot release a cut message.
 TEST_F(SerialPortTest, DeliversDfMessagesWholeAndAllCharactersInOrder) {
   test::FakeClock clock;
-  SystemSerialPort port;
+  QtSerialPort port;
   port.useClock(clock);
   collect(port);
   port.setSettings("1200,n,8,1");
@@ -203,14 +208,14 @@ TEST_F(SerialPortTest, DeliversDfMessagesWholeAndAllCharactersInOrder) {
 
 TEST_F(SerialPortTest, FailedOpenLeavesThePortClosedAndSaysWhy) {
   linkPort(2, dir_.path() + "/unplugged");
-  SystemSerialPort missing;
+  QtSerialPort missing;
   missing.setCommPort(2);
   EXPECT_FALSE(missing.open());
   EXPECT_FALSE(missing.portOpen());
   EXPECT_NE(missing.lastError().find("COM2"), std::string::npos) << missing.lastError();
   EXPECT_NE(missing.lastError().find("no such device"), std::string::npos) << missing.lastError();
 
-  SystemSerialPort first, second;
+  QtSerialPort first, second;
   ASSERT_TRUE(first.open()) << first.lastError();
   EXPECT_FALSE(second.open());
   EXPECT_FALSE(second.portOpen());
@@ -236,7 +241,7 @@ TEST_F(SerialPortTest, FailedOpenLeavesThePortClosedAndSaysWhy) {
   int n = 3;
   for (const auto& [target, kind] : kinds) {
     linkPort(n, target);
-    SystemSerialPort wrong;
+    QtSerialPort wrong;
     wrong.setCommPort(n++);
     EXPECT_FALSE(wrong.open());
     EXPECT_FALSE(wrong.portOpen());
@@ -249,7 +254,7 @@ TEST_F(SerialPortTest, FailedOpenLeavesThePortClosedAndSaysWhy) {
 }
 
 TEST_F(SerialPortTest, SurvivesTheDeviceVanishingAndResumesWhenItReturns) {
-  SystemSerialPort port;
+  QtSerialPort port;
   collect(port);
   ASSERT_TRUE(port.open()) << port.lastError();
   ASSERT_TRUE(pty_->write("%001"));
@@ -270,9 +275,9 @@ TEST_F(SerialPortTest, SurvivesTheDeviceVanishingAndResumesWhenItReturns) {
   ASSERT_TRUE(waitUntil([&] { return !port.deviceOpen(); }));
   port.close();
   ASSERT_TRUE(pty_->start());
-  QTest::qWait(3 * SystemSerialPort::kReopenMs);
+  QTest::qWait(3 * QtSerialPort::kReopenMs);
   EXPECT_FALSE(port.deviceOpen());
-  SystemSerialPort other;
+  QtSerialPort other;
   EXPECT_TRUE(other.open()) << other.lastError();
 }
 
@@ -298,7 +303,7 @@ struct LiveSystem {
   }
 
   test::FakeClock clock;
-  SystemSerialPort port;
+  QtSerialPort port;
   test::RecordingSurface surface;
   test::FakeWindowHost host;
   test::FakePicker picker;

@@ -1,4 +1,4 @@
-#include "serial/Win32SerialDevice.h"
+#include "os/win32/Win32SerialDevice.h"
 
 #include <windows.h>
 
@@ -14,8 +14,8 @@ std::string systemMessage(DWORD code) {
   const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
                                  text.data(), static_cast<DWORD>(text.size()), nullptr);
   std::string message(text.data(), n);
-  while (!message.empty() && (message.back() == '\r' || message.back() == '\n' || message.back() == ' ' ||
-                              message.back() == '.'))
+  while (!message.empty() &&
+         (message.back() == '\r' || message.back() == '\n' || message.back() == ' ' || message.back() == '.'))
     message.pop_back();
   if (message.empty()) message = "system error";
   return message + " (error " + std::to_string(code) + ")";
@@ -158,5 +158,7 @@ std::string Win32SerialDevice::lineSettings() const {
   const char* stop = dcb.StopBits == ONESTOPBIT ? "1" : dcb.StopBits == TWOSTOPBITS ? "2" : "1.5";
   return std::to_string(dcb.BaudRate) + "," + parity + "," + std::to_string(dcb.ByteSize) + "," + stop;
 }
+
+std::unique_ptr<SerialDevice> makeSystemSerialDevice() { return std::make_unique<Win32SerialDevice>(); }
 
 }  // namespace sorvant
