@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "core/System.h"
@@ -15,6 +16,7 @@
 namespace sorvant {
 
 class ImageSurface;
+class WaylandLayers;
 
 class MainWindow final : public QWidget, public WindowHost {
   Q_OBJECT
@@ -89,6 +91,8 @@ class MainWindow final : public QWidget, public WindowHost {
   QTimer modeFallback_;           // the change made by the window itself when nobody answers
   QSize laidOutFrame_;            // the outer size the controls were last placed for
   X11Frame x11Frame_{*this, [this] { frameMayHaveChanged(); }};
+  // On Wayland, the drawing surface and the labels shown beside the window's own pixels.
+  std::unique_ptr<WaylandLayers> layers_;
 };
 
 }  // namespace sorvant
