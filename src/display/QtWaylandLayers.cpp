@@ -1,5 +1,6 @@
 #include "display/QtWaylandLayers.h"
 
+#include <QBackingStore>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
@@ -23,6 +24,8 @@ namespace {
 
 // How soon a picture that found every buffer held by the compositor is tried again.
 constexpr int kRetryMs = 8;
+// How long the window drawn by Qt must stay unchanged before its spare buffers are given back.
+constexpr int kWindowIdleMs = 1000;
 
 void* nativeResource(const char* name, QWindow* window) {
 #ifdef SORVANT_WAYLAND_LAYERS
@@ -49,7 +52,25 @@ std::unique_ptr<WaylandLayers> WaylandLayers::create(QWidget& window, ImageSurfa
 #endif
 }
 
-WaylandLayers::WaylandLayers(QWidget& window, ImageSurface& surface) : window_(window), surface_(surface) {
+// Tells the layers when Qt is about to paint the window, or shows it anew.
+class WaylandLayers::Watch final : public QObject {
+ public:
+  explicit Watch(WaylandLayers& layers) : layers_(layers) {}
+  bool eventFilter(QObject*, QEvent* event) override {
+    layers_.windowEvent(event->type());
+    return false;
+  }
+
+ private:
+  WaylandLayers& layers_;
+};
+
+WaylandLayers::WaylandLayers(QWidget& window, ImageSurface& surface)
+    : window_(window), surface_(surface), watch_(std::make_unique<Watch>(*this)) {
+  window_.installEventFilter(watch_.get());
+  windowIdle_.setSingleShot(true);
+  windowIdle_.setInterval(kWindowIdleMs);
+  QObject::connect(&windowIdle_, &QTimer::timeout, &window_, [this] { dropSpareWindowBuffers(); });
   retry_.setSingleShot(true);
   retry_.setInterval(kRetryMs);
   QObject::connect(&retry_, &QTimer::timeout, &window_, [this] {
@@ -57,7 +78,11 @@ WaylandLayers::WaylandLayers(QWidget& window, ImageSurface& surface) : window_(w
   });
 }
 
-WaylandLayers::~WaylandLayers() { dropLayers(); }
+WaylandLayers::~WaylandLayers() {
+  window_.removeEventFilter(watch_.get());
+  if (QWindow* handle = window_.windowHandle()) handle->removeEventFilter(watch_.get());
+  dropLayers();
+}
 
 std::size_t WaylandLayers::bufferCount() const {
   std::size_t n = picture_ ? picture_->bufferCount() : 0;
@@ -82,6 +107,8 @@ bool WaylandLayers::ensureActive() {
     // layers cannot take: the old layers go, and Qt shows everything until new ones are made.
     dropLayers();
     letLabelsPaint(true);
+    sparesDropped_ = false;
+    windowIdle_.stop();
     window_.update();
     state_ = State::Waiting;
   }
@@ -105,6 +132,10 @@ bool WaylandLayers::ensureActive() {
   scale_ = scale;
   pictureWhole_ = true;
   state_ = State::Active;
+  // The window's own exposures come to its native window, not to the widget.
+  handle->removeEventFilter(watch_.get());
+  handle->installEventFilter(watch_.get());
+  windowIdle_.start();
   return true;
 }
 
@@ -115,10 +146,37 @@ void WaylandLayers::dropLayers() {
   boundSurface_ = nullptr;
 }
 
+void WaylandLayers::windowEvent(QEvent::Type type) {
+  if (type != QEvent::UpdateRequest && type != QEvent::Expose) return;
+  if (sparesDropped_) {
+    // Qt's next buffer starts empty, while Qt repaints only what changed and takes the rest to
+    // be there still: every widget is painted again.
+    sparesDropped_ = false;
+    window_.update();
+    for (QWidget* w : window_.findChildren<QWidget*>()) w->update();
+  }
+  if (state_ == State::Active) windowIdle_.start();
+}
+
+void WaylandLayers::dropSpareWindowBuffers() {
+  if (state_ != State::Active || sparesDropped_ || !window_.isVisible() || window_.isMinimized()) return;
+  QBackingStore* store = window_.backingStore();
+  if (!store || !store->handle()) return;
+  const QSize size = store->size();
+  if (size.isEmpty()) return;
+  store->resize(QSize(1, 1));
+  store->beginPaint(QRegion(0, 0, 1, 1));
+  store->endPaint();
+  store->resize(size);
+  sparesDropped_ = true;
+}
+
 void WaylandLayers::turnOff() {
   // Something the layers need failed: Qt shows everything again, as it does where there are none.
   dropLayers();
   letLabelsPaint(true);
+  sparesDropped_ = false;
+  windowIdle_.stop();
   window_.update();
   state_ = State::Off;
 }

@@ -5,6 +5,9 @@
 // Wayland plugin copies the whole window into a fresh buffer for every repaint while the
 // compositor still holds the last one, which most compositors do; the layers copy only what
 // changed. Elsewhere (X11, Windows, offscreen) there are no layers and Qt shows everything.
+// Qt also keeps every buffer it ever needed for the window: once the window has not changed for a
+// while, the spares are given back (see dropSpareWindowBuffers).
+#include <QEvent>
 #include <QPointer>
 #include <QRegion>
 #include <QString>
@@ -44,6 +47,7 @@ class WaylandLayers {
 
  private:
   WaylandLayers(QWidget& window, ImageSurface& surface);
+  class Watch;
   enum class State { Waiting, Active, Off };
   struct LabelLayer {
     QPointer<QLabel> label;
@@ -64,6 +68,12 @@ class WaylandLayers {
   QPoint surfaceOffset() const;
   QString labelKey(const QLabel& label, const QRect& rect) const;
   void letLabelsPaint(bool paint);
+  // Qt's Wayland plugin keeps every buffer it made for the window (two where the compositor holds
+  // the one it shows, up to five while the window settles), each the whole window. Asking it once
+  // for a tiny picture makes it let go of every one the compositor does not hold; the window's next
+  // repaint is then made whole, so nothing of the tiny picture is ever shown.
+  void dropSpareWindowBuffers();
+  void windowEvent(QEvent::Type type);
 
   QWidget& window_;
   ImageSurface& surface_;
@@ -76,6 +86,9 @@ class WaylandLayers {
   std::unique_ptr<wayland::Layer> picture_;
   std::vector<LabelLayer> labels_;
   QTimer retry_;
+  std::unique_ptr<Watch> watch_;
+  QTimer windowIdle_;
+  bool sparesDropped_ = false;
 };
 
 }  // namespace sorvant
