@@ -64,7 +64,7 @@ measure() {
   shift
   local t0 t1 app before after
   t0=$(date +%s%N)
-  "$@" >/dev/null 2>&1 &
+  "$@" >/dev/null 2>"$work/last-errors" &
   app=$!
   pids+=("$app")
   # Until the window is on screen, asking often (xdotool's own wait polls only twice a second).
@@ -87,6 +87,7 @@ measure() {
   wait "$app" 2>/dev/null || true
   if [[ -z $rss ]]; then
     echo "- - -"
+    { echo "a run of $* did not keep going:"; tail -3 "$work/last-errors"; } >&2
     return
   fi
   awk -v u=$((after - before)) -v t="$ticks" -v s="$seconds" -v r="$rss" -v ms=$(((t1 - t0) / 1000000)) \
@@ -209,11 +210,11 @@ echo "load before: $(uptime)"
 for geometry in "${geometries[@]}"; do
   scale=1
   [[ $geometry == 3840x2160 ]] && scale=2
-  display=:$((90 + RANDOM % 9))
-  Xvfb "$display" -screen 0 "${geometry}x24" -nolisten tcp >/dev/null 2>&1 &
+  # A display number no other X server uses, told by the server itself.
+  Xvfb -displayfd 3 -screen 0 "${geometry}x24" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
   pids+=($!)
-  sleep 1
-  export DISPLAY=$display
+  for ((i = 0; i < 500; ++i)); do [[ -s $work/display ]] && break; sleep 0.01; done
+  export DISPLAY=:$(head -1 "$work/display")
   openbox >/dev/null 2>&1 &
   pids+=($!)
   sleep 1

@@ -48,6 +48,7 @@ Client open() {
   c.shmInterface = interface(lib, "wl_shm_interface");
   c.shmPoolInterface = interface(lib, "wl_shm_pool_interface");
   c.bufferInterface = interface(lib, "wl_buffer_interface");
+  c.callbackInterface = interface(lib, "wl_callback_interface");
   return c;
 }
 
@@ -56,7 +57,8 @@ bool complete(const Client& c) {
          c.createQueue && c.destroyQueue && c.marshal && c.marshalConstructor && c.marshalConstructorVersioned &&
          c.addListener && c.destroy && c.createWrapper && c.wrapperDestroy && c.setQueue && c.version &&
          c.registryInterface && c.compositorInterface && c.subcompositorInterface && c.subsurfaceInterface &&
-         c.surfaceInterface && c.regionInterface && c.shmInterface && c.shmPoolInterface && c.bufferInterface;
+         c.surfaceInterface && c.regionInterface && c.shmInterface && c.shmPoolInterface && c.bufferInterface &&
+         c.callbackInterface;
 }
 #endif
 

@@ -22,10 +22,12 @@ enum : std::uint32_t {
   kSubcompositorGetSubsurface = 1,
   kSubsurfaceDestroy = 0,
   kSubsurfaceSetPosition = 1,
+  kSubsurfacePlaceAbove = 2,
   kSubsurfaceSetDesync = 5,
   kSurfaceDestroy = 0,
   kSurfaceAttach = 1,
   kSurfaceDamage = 2,
+  kSurfaceFrame = 3,
   kSurfaceSetOpaqueRegion = 4,
   kSurfaceSetInputRegion = 5,
   kSurfaceCommit = 6,
@@ -87,6 +89,7 @@ struct Client {
   const Interface* shmInterface = nullptr;
   const Interface* shmPoolInterface = nullptr;
   const Interface* bufferInterface = nullptr;
+  const Interface* callbackInterface = nullptr;
 
   // Hands a listener (a struct of event handlers, in the protocol's order) to a proxy.
   template <class Listener>

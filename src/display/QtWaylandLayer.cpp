@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #if defined(Q_OS_LINUX) || defined(Q_OS_FREEBSD)
@@ -13,9 +14,12 @@
 namespace sorvant::wayland {
 namespace {
 
-// Two buffers take turns where the compositor holds the one it shows; a third covers a compositor
-// that is slow to let go of both.
-constexpr std::size_t kMostBuffers = 3;
+// Two buffers take turns where the compositor holds the one it shows; the others cover a
+// compositor that is slow to let go of them.
+constexpr std::size_t kMostBuffers = 4;
+// How long a picture waits for the compositor to show the one before; a hidden window gets no
+// answer, and a slow compositor is not waited for longer than this.
+constexpr qint64 kFrameWaitMs = 100;
 // A spare buffer that has not been needed for this many pictures in a row is given back, so a
 // compositor that lets go at once leaves the layer with one.
 constexpr int kIdlePictures = 20;
@@ -28,6 +32,15 @@ struct RegistryListener {
 struct BufferListener {
   void (*release)(void* data, Proxy* buffer);
 };
+
+struct CallbackListener {
+  void (*done)(void* data, Proxy* callback, std::uint32_t time);
+};
+
+qint64 nowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
 
 struct Globals {
   LayerHost* host;
@@ -128,7 +141,7 @@ void LayerHost::dispatch() { wl.dispatchQueuePending(display, queue); }
 
 void LayerHost::flush() { wl.flush(display); }
 
-Layer::Layer(LayerHost& host, Proxy* parent) : host_(host) {
+Layer::Layer(LayerHost& host, Proxy* parent) : host_(host), parent_(parent) {
   const Client& wl = host.wl;
   surface_ = wl.marshalConstructor(host.compositor, kCompositorCreateSurface, wl.surfaceInterface, nullptr);
   if (!surface_) return;
@@ -144,6 +157,7 @@ Layer::Layer(LayerHost& host, Proxy* parent) : host_(host) {
 Layer::~Layer() {
   const Client& wl = host_.wl;
   buffers_.clear();
+  if (frame_) wl.destroy(frame_);
   if (subsurface_) {
     wl.marshal(subsurface_, kSubsurfaceDestroy);
     wl.destroy(subsurface_);
@@ -152,7 +166,6 @@ Layer::~Layer() {
     wl.marshal(surface_, kSurfaceDestroy);
     wl.destroy(surface_);
   }
-  host_.flush();
 }
 
 void Layer::setRegion(std::uint32_t opcode, const QRegion& region) {
@@ -208,16 +221,41 @@ Layer::Buffer* Layer::freeBuffer(QSize size) {
   return buffers_.back().get();
 }
 
+QRegion Layer::differing(const QImage& image, const QRegion& changed) const {
+  // The buffer shown last holds what the screen shows: of each changed rectangle only the rows
+  // that differ from it remain, so a tile that a wide redraw left as it was needs no buffer.
+  QRegion differs;
+  for (const QRect& r : changed) {
+    const std::size_t rowBytes = static_cast<std::size_t>(r.width()) * 4;
+    int first = -1, last = -1;
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+      if (std::memcmp(last_->data + static_cast<std::ptrdiff_t>(y) * last_->stride + r.x() * 4,
+                      image.constScanLine(y) + r.x() * 4, rowBytes) == 0)
+        continue;
+      if (first < 0) first = y;
+      last = y;
+    }
+    if (first >= 0) differs += QRect(r.x(), first, r.width(), last - first + 1);
+  }
+  return differs;
+}
+
 void Layer::dropBuffers() {
   // The compositor keeps what it shows from a buffer destroyed while it holds it.
   buffers_.clear();
+  last_ = nullptr;
+}
+
+void Layer::settle() {
+  // Buffers shown before the last one are not needed again, even where the compositor has not let
+  // go of them yet: it keeps its own mapping of their memory for as long as it holds them.
+  std::erase_if(buffers_, [this](const std::unique_ptr<Buffer>& b) { return b.get() != last_; });
 }
 
 Layer::Result Layer::present(const QImage& image, const QRegion& changed, QPoint position, int scale,
                              const QRegion& clear) {
   if (!subsurface_ || scale < 1 || image.isNull() || image.depth() != 32) return Result::Failed;
   const Client& wl = host_.wl;
-  host_.dispatch();
 
   const QRect whole(QPoint(0, 0), image.size());
   if (image.size() != size_ || scale != scale_) {
@@ -244,19 +282,17 @@ Layer::Result Layer::present(const QImage& image, const QRegion& changed, QPoint
                             (r.bottom() / scale) - (r.y() / scale) + 1);
     setRegion(kSurfaceSetOpaqueRegion, QRegion(logical) - clearLogical);
   }
-  const QRegion change = changed & whole;
+  const QRegion change = shown_ && last_ ? differing(image, changed & whole) : QRegion(changed & whole);
   unsent_ |= change;
   for (auto& b : buffers_) b->stale |= change;
-  if (unsent_.isEmpty() && shown_) {
-    host_.flush();
-    return Result::Shown;
+  if (unsent_.isEmpty() && shown_) return Result::Shown;
+  if (frame_) {
+    if (nowMs() - frameAskedMs_ < kFrameWaitMs) return Result::Later;
+    frameDone();  // no answer in time: the picture goes without it
   }
 
   Buffer* b = freeBuffer(size_);
-  if (!b) {
-    host_.flush();
-    return buffers_.size() >= kMostBuffers ? Result::NoBufferFree : Result::Failed;
-  }
+  if (!b) return buffers_.size() >= kMostBuffers ? Result::Later : Result::Failed;
   // Only what changed since this buffer was last shown is copied.
   for (const QRect& r : b->stale) {
     const std::size_t rowBytes = static_cast<std::size_t>(r.width()) * 4;
@@ -285,11 +321,19 @@ Layer::Result Layer::present(const QImage& image, const QRegion& changed, QPoint
       wl.marshal(surface_, kSurfaceDamage, s.x(), s.y(), s.width(), s.height());
     }
   }
+  // The compositor says when it has shown this picture; the next one waits for that.
+  frame_ = wl.marshalConstructor(surface_, kSurfaceFrame, wl.callbackInterface, nullptr);
+  if (frame_) {
+    static const CallbackListener listener{
+        [](void* data, Proxy*, std::uint32_t) { static_cast<Layer*>(data)->frameDone(); }};
+    wl.listen(frame_, listener, this);
+    frameAskedMs_ = nowMs();
+  }
   wl.marshal(surface_, kSurfaceCommit);
   b->busy = true;
+  last_ = b;
   shown_ = true;
   unsent_ = QRegion();
-  host_.flush();
 
   // Spares that were not needed for a while go back to the system.
   for (auto it = buffers_.begin(); it != buffers_.end();) {
@@ -302,12 +346,22 @@ Layer::Result Layer::present(const QImage& image, const QRegion& changed, QPoint
   return Result::Shown;
 }
 
+void Layer::frameDone() {
+  if (!frame_) return;
+  host_.wl.destroy(frame_);
+  frame_ = nullptr;
+}
+
+void Layer::placeUnderOthers() {
+  if (subsurface_) host_.wl.marshal(subsurface_, kSubsurfacePlaceAbove, parent_);
+}
+
 void Layer::hide() {
   if (!subsurface_ || !shown_) return;
   const Client& wl = host_.wl;
   wl.marshal(surface_, kSurfaceAttach, static_cast<Proxy*>(nullptr), 0, 0);
   wl.marshal(surface_, kSurfaceCommit);
-  host_.flush();
+  frameDone();  // a surface not shown gets no answer
   shown_ = false;
   unsent_ = QRect(QPoint(0, 0), size_);
 }
@@ -318,10 +372,17 @@ std::unique_ptr<LayerHost> LayerHost::bind(Display*) { return nullptr; }
 LayerHost::~LayerHost() = default;
 void LayerHost::dispatch() {}
 void LayerHost::flush() {}
-Layer::Layer(LayerHost& host, Proxy*) : host_(host) {}
+Layer::Layer(LayerHost& host, Proxy* parent) : host_(host), parent_(parent) {}
 Layer::~Layer() = default;
 Layer::Result Layer::present(const QImage&, const QRegion&, QPoint, int, const QRegion&) { return Result::Failed; }
 void Layer::hide() {}
+void Layer::frameDone() {
+  if (!frame_) return;
+  host_.wl.destroy(frame_);
+  frame_ = nullptr;
+}
+
+void Layer::placeUnderOthers() {}
 
 #endif
 

@@ -26,8 +26,10 @@ class LayerHost {
   LayerHost(const LayerHost&) = delete;
   LayerHost& operator=(const LayerHost&) = delete;
 
-  // Handles the events that have come for the layers (buffers the compositor let go).
+  // Handles the events that have come for the layers (buffers the compositor let go): called before
+  // the layers are shown.
   void dispatch();
+  // Sends what the layers asked for: called after they were shown.
   void flush();
 
   const Client& wl;
@@ -52,15 +54,22 @@ class Layer {
   Layer(const Layer&) = delete;
   Layer& operator=(const Layer&) = delete;
 
-  enum class Result { Shown, NoBufferFree, Failed };
+  enum class Result { Shown, Later, Failed };
   // Shows `image` (pixels of the device at `scale` device pixels per pixel of the window) with its
   // top-left at `position`, in pixels of the parent surface. `changed` is what differs, in image
   // pixels, from the image of the last call; the first call, a new size or a new scale takes it
-  // whole. `clear` (image pixels) is left transparent, so the parent shows there. NoBufferFree
-  // keeps the change for the next call.
+  // whole. `clear` (image pixels) is left transparent, so the parent shows there. Later keeps the
+  // change for the next call: the compositor has not yet shown the last picture (pictures follow
+  // its pace, as it asks with its frame callbacks, or 100 ms at the longest), or it holds every
+  // buffer.
   Result present(const QImage& image, const QRegion& changed, QPoint position, int scale, const QRegion& clear);
   // Takes the picture away until the next present.
   void hide();
+  // Gives back every buffer but the one shown last: for a layer that has stopped changing.
+  void settle();
+  // Puts the layer right above the window, under every layer made before it. Takes effect with
+  // the window's next commit.
+  void placeUnderOthers();
   // How many buffers the layer keeps (for the measurements).
   std::size_t bufferCount() const { return buffers_.size(); }
 
@@ -68,12 +77,20 @@ class Layer {
   struct Buffer;
   Buffer* freeBuffer(QSize size);
   void dropBuffers();
+  // The part of `changed` where `image` differs from the buffer shown last.
+  QRegion differing(const QImage& image, const QRegion& changed) const;
   void setRegion(std::uint32_t opcode, const QRegion& region);
 
   LayerHost& host_;
+  Proxy* parent_ = nullptr;
   Proxy* surface_ = nullptr;
   Proxy* subsurface_ = nullptr;
   std::vector<std::unique_ptr<Buffer>> buffers_;
+  Buffer* last_ = nullptr;  // the buffer shown last
+  // The compositor's answer to the last picture, while it has not come, and when it was asked for.
+  Proxy* frame_ = nullptr;
+  qint64 frameAskedMs_ = 0;
+  void frameDone();
   QSize size_;
   int scale_ = 0;
   QPoint position_{-1, -1};

@@ -22,10 +22,16 @@ using wayland::LayerHost;
 
 namespace {
 
-// How soon a picture that found every buffer held by the compositor is tried again.
-constexpr int kRetryMs = 8;
+// How soon a tile that found every buffer held by the compositor is tried again (a frame of a
+// 60 Hz screen).
+constexpr int kRetryMs = 16;
 // How long the window drawn by Qt must stay unchanged before its spare buffers are given back.
 constexpr int kWindowIdleMs = 1000;
+// A layer left alone for this many pictures (or label syncs) in a row keeps only the buffer it shows.
+constexpr int kSettleAfter = 20;
+// The side of a tile of the picture, in pixels of the window (a whole number of device pixels at
+// any whole scale).
+constexpr int kTilePixels = 192;
 
 void* nativeResource(const char* name, QWindow* window) {
 #ifdef SORVANT_WAYLAND_LAYERS
@@ -73,9 +79,7 @@ WaylandLayers::WaylandLayers(QWidget& window, ImageSurface& surface)
   QObject::connect(&windowIdle_, &QTimer::timeout, &window_, [this] { dropSpareWindowBuffers(); });
   retry_.setSingleShot(true);
   retry_.setInterval(kRetryMs);
-  QObject::connect(&retry_, &QTimer::timeout, &window_, [this] {
-    if (state_ == State::Active) showPicture(QRegion());
-  });
+  QObject::connect(&retry_, &QTimer::timeout, &window_, [this] { retryTiles(); });
 }
 
 WaylandLayers::~WaylandLayers() {
@@ -85,7 +89,8 @@ WaylandLayers::~WaylandLayers() {
 }
 
 std::size_t WaylandLayers::bufferCount() const {
-  std::size_t n = picture_ ? picture_->bufferCount() : 0;
+  std::size_t n = 0;
+  for (const Tile& t : tiles_) n += t.layer ? t.layer->bufferCount() : 0;
   for (const LabelLayer& l : labels_) n += l.layer ? l.layer->bufferCount() : 0;
   return n;
 }
@@ -121,11 +126,17 @@ bool WaylandLayers::ensureActive() {
     }
   }
   auto* parent = static_cast<wayland::Proxy*>(wlSurface);
-  picture_ = std::make_unique<Layer>(*host_, parent);
+  parentSurface_ = parent;
+  tiles_.clear();
+  tiledSize_ = QSize();
   picturePosition_ = QPoint(-1, -1);
   labels_.clear();
-  for (QLabel* label : window_.findChildren<QLabel*>())
-    labels_.push_back(LabelLayer{label, std::make_unique<Layer>(*host_, parent), QString(), true, QPoint(-1, -1)});
+  for (QLabel* label : window_.findChildren<QLabel*>()) {
+    LabelLayer l;
+    l.label = label;
+    l.layer = std::make_unique<Layer>(*host_, parent);
+    labels_.push_back(std::move(l));
+  }
   // From here on the labels are painted for their layers only, never by Qt into the window.
   letLabelsPaint(false);
   boundSurface_ = wlSurface;
@@ -141,8 +152,10 @@ bool WaylandLayers::ensureActive() {
 
 void WaylandLayers::dropLayers() {
   retry_.stop();
-  picture_.reset();
+  tiles_.clear();
+  tiledSize_ = QSize();
   labels_.clear();
+  if (host_) host_->flush();
   boundSurface_ = nullptr;
 }
 
@@ -229,67 +242,153 @@ void WaylandLayers::showPicture(const QRegion& changed) {
       px += QRectF(QPointF(r.topLeft() - area.topLeft()) * dpr, QSizeF(r.size()) * dpr).toAlignedRect();
     return px;
   };
-  const QPoint position = area.topLeft() + surfaceOffset();
-  const Layer::Result result = picture_->present(image, toImage(changed), position, scale_, toImage(widgetsOver(area)));
-  if (result == Layer::Result::Shown) {
-    pictureWhole_ = false;
-    movedTo(picturePosition_, position);
-  } else if (result == Layer::Result::NoBufferFree) {
-    pictureWhole_ = false;  // the layer keeps the change for the next try
-    retry_.start();
-  } else {
-    turnOff();
+  if (image.size() != tiledSize_) cutTiles(image.size());
+  host_->dispatch();
+  const QRegion changedPixels = toImage(changed);
+  const QRegion clear = toImage(widgetsOver(area));
+  const QPoint origin = area.topLeft() + surfaceOffset();
+  bool waiting = false;
+  for (Tile& t : tiles_) {
+    const QRegion tileChange = (changedPixels & t.rect).translated(-t.rect.topLeft());
+    const QRegion tileClear = (clear & t.rect).translated(-t.rect.topLeft());
+    const QPoint position = origin + t.rect.topLeft() / scale_;
+    if (tileChange.isEmpty() && !t.pending && tileClear == t.clear && position == t.position) {
+      if (++t.unchanged == kSettleAfter) t.layer->settle();
+      continue;
+    }
+    t.unchanged = 0;
+    t.clear = tileClear;
+    t.position = position;
+    if (!presentTile(t, image, tileChange)) return;
+    waiting = waiting || t.pending;
   }
+  host_->flush();
+  pictureWhole_ = false;
+  movedTo(picturePosition_, origin);
+  if (waiting) retry_.start();
 }
 
-QString WaylandLayers::labelKey(const QLabel& label, const QRect& rect) const {
+bool WaylandLayers::presentTile(Tile& t, const QImage& image, const QRegion& change) {
+  // The tile's pixels where they lie in the picture, not copied.
+  const auto bytesPerLine = image.bytesPerLine();
+  const QImage view(image.constBits() + t.rect.y() * bytesPerLine + t.rect.x() * 4, t.rect.width(), t.rect.height(),
+                    bytesPerLine, image.format());
+  const Layer::Result result = t.layer->present(view, change, t.position, scale_, t.clear);
+  if (result == Layer::Result::Failed) {
+    turnOff();
+    return false;
+  }
+  // With no buffer free the layer keeps the change for the next try.
+  t.pending = result == Layer::Result::Later;
+  return true;
+}
+
+void WaylandLayers::retryTiles() {
+  if (state_ != State::Active || surface_.image().size() != tiledSize_) return;
+  host_->dispatch();
+  bool waiting = false;
+  for (Tile& t : tiles_) {
+    if (!t.pending) continue;
+    if (!presentTile(t, surface_.image(), QRegion())) return;
+    waiting = waiting || t.pending;
+  }
+  host_->flush();
+  if (waiting) retry_.start();
+}
+
+void WaylandLayers::cutTiles(QSize imageSize) {
+  tiles_.clear();
+  const int side = kTilePixels * scale_;
+  for (int y = 0; y < imageSize.height(); y += side) {
+    for (int x = 0; x < imageSize.width(); x += side) {
+      Tile t;
+      t.rect = QRect(x, y, std::min(side, imageSize.width() - x), std::min(side, imageSize.height() - y));
+      t.layer = std::make_unique<Layer>(*host_, parentSurface_);
+      // Under the labels, which may have been made before.
+      t.layer->placeUnderOthers();
+      tiles_.push_back(std::move(t));
+    }
+  }
+  tiledSize_ = imageSize;
+  picturePosition_ = QPoint(-1, -1);  // the new tiles' places and order take effect with the window's next commit
+}
+
+WaylandLayers::LabelLook WaylandLayers::lookOf(const QLabel& label, const QRect& rect) const {
   const QPalette& p = label.palette();
-  return label.text() + QLatin1Char('\x1f') + label.font().key() + QLatin1Char('\x1f') +
-         p.color(QPalette::WindowText).name() + p.color(QPalette::Window).name() +
-         QString::number(label.autoFillBackground()) + QString::number(label.alignment()) +
-         QString::number(label.isEnabled()) + QLatin1Char('\x1f') + QString::number(rect.x()) + QLatin1Char(',') +
-         QString::number(rect.y()) + QLatin1Char(',') + QString::number(rect.width()) + QLatin1Char(',') +
-         QString::number(rect.height()) + QLatin1Char('@') + QString::number(scale_);
+  return LabelLook{label.text(),
+                   rect,
+                   p.color(QPalette::WindowText).rgba(),
+                   p.color(QPalette::Window).rgba(),
+                   label.font(),
+                   static_cast<int>(label.alignment()),
+                   label.autoFillBackground(),
+                   label.isEnabled(),
+                   scale_};
 }
 
 void WaylandLayers::syncLabels() {
   if (!ensureActive()) return;
+  host_->dispatch();
   for (LabelLayer& l : labels_) {
     if (!l.label || !l.layer) continue;
     const QRect rect(l.label->mapTo(&window_, QPoint(0, 0)), l.label->size());
     if (!l.label->isVisibleTo(&window_) || !window_.isVisible() || rect.isEmpty()) {
       l.layer->hide();
-      l.shown.clear();
+      l.shown.reset();
       continue;
     }
-    const QString key = labelKey(*l.label, rect);
-    if (key == l.shown && !l.stale) continue;
+    LabelLook look = lookOf(*l.label, rect);
+    if (look == l.shown && !l.stale) {
+      if (++l.unchanged == kSettleAfter) l.layer->settle();
+      continue;
+    }
+    l.unchanged = 0;
     if (!showLabel(l, rect)) {
       if (state_ != State::Active) return;
       continue;  // no buffer free: tried again at the next sync
     }
-    l.shown = key;
+    l.shown = std::move(look);
     l.stale = false;
   }
+  host_->flush();
 }
 
 bool WaylandLayers::showLabel(LabelLayer& entry, const QRect& rect) {
-  // The window's pixels under the label as Qt would paint them: the window itself, the panel round
-  // the label and the label.
-  QImage image(rect.size() * scale_, QImage::Format_ARGB32_Premultiplied);
-  image.setDevicePixelRatio(scale_);
-  image.fill(Qt::transparent);
-  for (LabelLayer& l : labels_)
-    if (l.label) l.label->setAttribute(Qt::WA_UpdatesDisabled, false);
-  window_.render(&image, QPoint(0, 0), QRegion(rect), QWidget::DrawWindowBackground | QWidget::DrawChildren);
-  for (LabelLayer& l : labels_)
-    if (l.label) l.label->setAttribute(Qt::WA_UpdatesDisabled, true);
+  QImage& image = entry.image;
+  if (image.size() != rect.size() * scale_) {
+    image = QImage(rect.size() * scale_, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale_);
+  }
+  if (rect.intersects(surface_.area())) {
+    // Over the picture: the window's pixels there as Qt would paint them, the picture, whatever
+    // stands on it and the label.
+    image.fill(Qt::transparent);
+    for (LabelLayer& l : labels_)
+      if (l.label) l.label->setAttribute(Qt::WA_UpdatesDisabled, false);
+    window_.render(&image, QPoint(0, 0), QRegion(rect), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    for (LabelLayer& l : labels_)
+      if (l.label) l.label->setAttribute(Qt::WA_UpdatesDisabled, true);
+  } else {
+    // Elsewhere a label stands on a plain background: the label alone on that colour.
+    image.fill(backgroundBehind(*entry.label));
+    entry.label->setAttribute(Qt::WA_UpdatesDisabled, false);
+    entry.label->render(&image, QPoint(0, 0), QRegion(), QWidget::RenderFlags());
+    entry.label->setAttribute(Qt::WA_UpdatesDisabled, true);
+  }
   const QPoint position = rect.topLeft() + surfaceOffset();
   const Layer::Result result = entry.layer->present(image, QRegion(image.rect()), position, scale_, QRegion());
   if (result == Layer::Result::Failed) turnOff();
   if (result != Layer::Result::Shown) return false;
   movedTo(entry.position, position);
   return true;
+}
+
+QColor WaylandLayers::backgroundBehind(const QWidget& widget) const {
+  // The first of its parents that fills its background; the window shows the colour of the last
+  // clear outside the picture.
+  for (const QWidget* p = widget.parentWidget(); p && p != &window_; p = p->parentWidget())
+    if (p->autoFillBackground()) return p->palette().color(p->backgroundRole());
+  return surface_.outsideColor();
 }
 
 void WaylandLayers::movedTo(QPoint& was, QPoint now) {

@@ -4,15 +4,20 @@
 // QtWaylandLayer.h), so the window drawn by Qt changes only when the operator changes it. Qt's
 // Wayland plugin copies the whole window into a fresh buffer for every repaint while the
 // compositor still holds the last one, which most compositors do; the layers copy only what
-// changed. Elsewhere (X11, Windows, offscreen) there are no layers and Qt shows everything.
+// changed. The picture is cut into tiles, so that only the tiles that change need a buffer more.
+// Elsewhere (X11, Windows, offscreen) there are no layers and Qt shows everything.
 // Qt also keeps every buffer it ever needed for the window: once the window has not changed for a
 // while, the spares are given back (see dropSpareWindowBuffers).
+#include <QColor>
 #include <QEvent>
+#include <QFont>
+#include <QImage>
 #include <QPointer>
 #include <QRegion>
 #include <QString>
 #include <QTimer>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QLabel;
@@ -25,6 +30,7 @@ class ImageSurface;
 namespace wayland {
 class Layer;
 class LayerHost;
+struct Proxy;
 }  // namespace wayland
 
 class WaylandLayers {
@@ -49,12 +55,25 @@ class WaylandLayers {
   WaylandLayers(QWidget& window, ImageSurface& surface);
   class Watch;
   enum class State { Waiting, Active, Off };
+  // What a label's layer shows: everything of the label that its picture depends on.
+  struct LabelLook {
+    QString text;
+    QRect rect;  // in the window
+    QRgb fore = 0, back = 0;
+    QFont font;
+    int alignment = 0;
+    bool autoFill = false, enabled = false;
+    int scale = 0;
+    bool operator==(const LabelLook&) const = default;
+  };
   struct LabelLayer {
     QPointer<QLabel> label;
     std::unique_ptr<wayland::Layer> layer;
-    QString shown;  // what the layer shows, as labelKey() says it
+    std::optional<LabelLook> shown;
     bool stale = true;
-    QPoint position;
+    QPoint position{-1, -1};
+    int unchanged = 0;  // syncs in a row that left the label alone
+    QImage image;       // the label's picture, kept for the next
   };
   bool ensureActive();
   void dropLayers();
@@ -66,7 +85,9 @@ class WaylandLayers {
   // The widget on the window's surface where the picture shows through: Qt draws them.
   QRegion widgetsOver(const QRect& area) const;
   QPoint surfaceOffset() const;
-  QString labelKey(const QLabel& label, const QRect& rect) const;
+  // The colour a widget stands on, outside the picture.
+  QColor backgroundBehind(const QWidget& widget) const;
+  LabelLook lookOf(const QLabel& label, const QRect& rect) const;
   void letLabelsPaint(bool paint);
   // Qt's Wayland plugin keeps every buffer it made for the window (two where the compositor holds
   // the one it shows, up to five while the window settles), each the whole window. Asking it once
@@ -82,8 +103,25 @@ class WaylandLayers {
   int scale_ = 1;
   bool pictureWhole_ = true;
   QPoint picturePosition_{-1, -1};
+  // The picture is cut into tiles, each a layer of its own: where the compositor holds what it
+  // shows, only the tiles that change need a second buffer.
+  struct Tile {
+    QRect rect;  // image pixels
+    std::unique_ptr<wayland::Layer> layer;
+    QRegion clear;
+    QPoint position{-1, -1};
+    bool pending = false;  // a change waits for a free buffer
+    int unchanged = 0;     // pictures in a row that left the tile alone
+  };
+  void cutTiles(QSize imageSize);
+  // False when the layers had to be given up.
+  bool presentTile(Tile& tile, const QImage& image, const QRegion& change);
+  // Shows the tiles whose change waits for a free buffer.
+  void retryTiles();
+  std::vector<Tile> tiles_;
+  QSize tiledSize_;
+  wayland::Proxy* parentSurface_ = nullptr;
   std::unique_ptr<wayland::LayerHost> host_;
-  std::unique_ptr<wayland::Layer> picture_;
   std::vector<LabelLayer> labels_;
   QTimer retry_;
   std::unique_ptr<Watch> watch_;
