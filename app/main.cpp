@@ -13,12 +13,12 @@
 #include "display/QtPlatformTuning.h"
 #include "options/OptionsDialog.h"
 #include "options/QtColorPicker.h"
-#include "serial/SystemSerialPort.h"
 #include "serial/Reception.h"
 #include "settings/QtSingleInstance.h"
 #include "settings/QtTermination.h"
 #include "settings/SettingsFile.h"
 #include "settings/StartUp.h"
+#include "shell/QtSerialPort.h"
 
 int main(int argc, char** argv) {
   const QString activationToken = sorvant::launchActivationToken();
@@ -34,11 +34,11 @@ int main(int argc, char** argv) {
   // before touching the port or the settings file.
   QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
   if (runtime.isEmpty()) runtime = QDir::tempPath();
-  sorvant::SingleInstance instance(QString::fromStdU16String(sorvant::settingsPath().u16string()), runtime);
+  sorvant::SingleInstance instance(sorvant::settingsPath(), runtime);
   if (!instance.claim(activationToken)) return instance.answered() ? 0 : 1;
 
   sorvant::QtClock clock;
-  sorvant::SystemSerialPort port;
+  sorvant::QtSerialPort port;
   sorvant::ImageSurface surface;
   sorvant::MainWindow window;
   sorvant::QtColorPicker picker;

@@ -1,6 +1,7 @@
 // Times one processing cycle drawn on the real image surface, at the window size given as the first
 // argument (1920x1080 when none; 1920x1080@2 at a device pixel ratio of 2): with the test source
-// playing, with bearings from the line, and with 3 or 300 range rings when nothing changes. For the
+// playing, with bearings from the line, with 3 to 3276 range rings when nothing changes or when
+// everything is redrawn, and in a long sweep from one direction at its count of bearings. For the
 // first two it also counts, over an untimed stretch of cycles, the pixels the window is asked to
 // repaint against the pixels that actually changed.
 // Usage: bench_cycle [WIDTHxHEIGHT[@RATIO]] [Google Benchmark flags]
@@ -115,24 +116,30 @@ void BM_TestSource(benchmark::State& state) {
   for (int i = 0; i < 1200; ++i) b.tick();
   for (auto _ : state) b.tick();
   timeEachCycle(state, [&] { b.tick(); });
-  countPixels(state, b, [&] { b.tick(); });
+  // The pixels on a display of their own, after the same minute, so that builds compare alike.
+  Bench c;
+  for (int i = 0; i < 1200; ++i) c.tick();
+  countPixels(state, c, [&] { c.tick(); });
 }
 
 // 15 bearings a second between 20 ticks a second: each iteration is one tick, and three in four
 // also take a message, which runs a cycle of its own.
 void BM_SerialBearings(benchmark::State& state) {
-  Bench b;
-  CmdButton_TEST_Click(b.sys);  // off: listen to the line
-  b.sys.runCycle();
+  Bench b, c;
   int k = 0;
-  const auto step = [&] {
-    b.tick();
-    if (++k % 4 != 0) b.message();
+  const auto step = [&k](Bench& d) {
+    d.tick();
+    if (++k % 4 != 0) d.message();
   };
-  for (int i = 0; i < 1200; ++i) step();
-  for (auto _ : state) step();
-  timeEachCycle(state, step);
-  countPixels(state, b, step);
+  for (Bench* d : {&b, &c}) {
+    CmdButton_TEST_Click(d->sys);  // off: listen to the line
+    d->sys.runCycle();
+    for (int i = 0; i < 1200; ++i) step(*d);
+  }
+  for (auto _ : state) step(b);
+  timeEachCycle(state, [&] { step(b); });
+  // The pixels on a display of its own, after the same minute, so that builds compare alike.
+  countPixels(state, c, [&] { step(c); });
 }
 
 // Nothing changes: a histogram whose largest sum gives the ring count asked for, no input.
@@ -162,12 +169,44 @@ void BM_RedrawRings(benchmark::State& state) {
   }
 }
 
+// A long sweep from one direction, decay off: a bearing at 90 in every cycle, from the count of
+// bearings given on. Each tenth bearing changes the scale, which redraws the frame, the rings and
+// every vector; the time per cycle should not grow with the count.
+void BM_LongSweep(benchmark::State& state) {
+  Bench b;
+  CmdButton_TEST_Click(b.sys);
+  for (long i = 0; i < state.range(0); ++i) countBearing(b.sys, 90);
+  b.sys.runCycle();
+  b.tick();
+  for (auto _ : state) {
+    countBearing(b.sys, 90);
+    b.tick();
+  }
+  state.counters["RINGCOUNT"] = b.sys.st.RINGCOUNT;
+}
+
 }  // namespace
 
 BENCHMARK(BM_TestSource)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_SerialBearings)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_QuietRings)->Arg(3)->Arg(300)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_RedrawRings)->Arg(3)->Arg(300)->Unit(benchmark::kMicrosecond)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_RedrawRings)
+    ->Arg(3)
+    ->Arg(300)
+    ->Arg(3276)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+
+BENCHMARK(BM_LongSweep)
+    ->Arg(100)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(32000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 int main(int argc, char** argv) {
   if (argc > 1 && std::sscanf(argv[1], "%dx%d@%lf", &gWidth, &gHeight, &gRatio) >= 2) {

@@ -9,8 +9,9 @@
 // burst arrive back to back after it.
 // The reads: a USB serial adapter hands over what it has received every 16 ms (its latency timer);
 // the program sees each read 0..8 ms later (USB frames, the kernel, an event loop busy with a cycle).
-// A "%" cut from its digits by a read is held back as the serial adapter does, for as long as it
-// allows at that speed. Timer1 ticks every 50 ms.
+// Each read goes through the program's own serial line (on a fake device), which holds back a "%" cut
+// from its digits for as long as it allows at that speed and asks to be woken when that is over; the
+// bench wakes it then. Timer1 ticks every 50 ms.
 // Usage: bench_serial_drive [seeds]  (default 5 seeds per case; the range over them is printed)
 #include <stdlib.h>
 
@@ -33,43 +34,9 @@
 #include "support/Fakes.h"
 #include "support/RecordingSurface.h"
 
-#if __has_include("serial/MessageHoldBack.h")
-#include "serial/MessageHoldBack.h"
-#define SORVANT_HOLD_BACK_BY_SPEED 1
-#endif
-
 namespace {
 
 using namespace sorvant;
-
-#ifdef SORVANT_HOLD_BACK_BY_SPEED
-using HoldBack = MessageHoldBack;
-#else
-// Built against a tree from before the hold-back had a class of its own: the serial adapter's logic
-// of that time, a fixed 20 ms.
-class HoldBack {
- public:
-  std::string feed(const std::string& bytes) {
-    std::string text = held_ + bytes;
-    const std::size_t from = text.size() > 3 ? text.size() - 3 : 0;
-    std::size_t cut = text.find('%', from);
-    if (cut == std::string::npos) cut = text.size();
-    held_ = text.substr(cut);
-    text.resize(cut);
-    return text;
-  }
-  std::string release() {
-    std::string out;
-    out.swap(held_);
-    return out;
-  }
-  bool holding() const { return !held_.empty(); }
-  static int holdMs(int) { return 20; }
-
- private:
-  std::string held_;
-};
-#endif
 
 constexpr double kDrive = 60.0;
 constexpr int kBearingsPerSecond = 15;
@@ -78,10 +45,11 @@ constexpr double kAdapterPoll = 0.016;
 constexpr double kDeliveryJitter = 0.008;
 constexpr double kNever = std::numeric_limits<double>::infinity();
 
-// A running system on fakes, listening to the receiver with a manual heading of 0, decay off: each
-// bearing counts in the bin of the bearing sent.
-struct Bench : bench::ListeningSystem {
-  Bench() {
+// A running system on the serial line over a fake device, listening to the receiver with a manual
+// heading of 0, decay off: each bearing counts in the bin of the bearing sent.
+struct Bench : bench::ListeningOn<test::DrivenSerialLine> {
+  explicit Bench(int speed) {
+    port.setSettings(std::to_string(speed) + ",n,8,1");
     sys.opt.CmdButton_HEADING.caption = kHeadingManual;
     sys.st.HEADING = 0;
     sys.st.DECAY_TIMER = false;
@@ -172,15 +140,15 @@ Result drive(int speed, int gps, unsigned seed) {
   }
   r.load = line.busy / kDrive;
 
-  Bench b;
-  HoldBack hold;
-  const double holdFor = HoldBack::holdMs(speed) / 1000.0;
+  Bench b(speed);
   const double start = 0;
   double now = start, nextTick = start + kTick * unit(rng), releaseAt = kNever;
   const auto runTo = [&](double t) {
     if (t > now) b.clock.advance(t - now);
     now = std::max(now, t);
   };
+  // When the line wants releaseHeld(), after a call that may have asked for it.
+  const auto followRelease = [&] { releaseAt = b.port.heldBack() > 0 ? now + b.port.releaseInMs / 1000.0 : kNever; };
   // Ticks and hold-back releases due before `t`, in time order.
   const auto until = [&](double t) {
     for (;;) {
@@ -188,9 +156,8 @@ Result drive(int speed, int gps, unsigned seed) {
       if (next > t) return;
       runTo(next);
       if (next == releaseAt) {
-        releaseAt = kNever;
-        const std::string held = hold.release();
-        if (!held.empty()) b.port.feed(held);
+        b.port.releaseHeld();
+        followRelease();
       } else {
         Timer1_Timer(b.sys);
         nextTick += kTick;
@@ -207,9 +174,9 @@ Result drive(int speed, int gps, unsigned seed) {
     const double delivered = poll + kDeliveryJitter * unit(rng);
     until(delivered);
     runTo(delivered);
-    const std::string text = hold.feed(line.text.substr(read, end - read));
-    releaseAt = hold.holding() ? delivered + holdFor : kNever;
-    if (!text.empty()) b.port.feed(text);
+    b.port.device.arrive(line.text.substr(read, end - read));
+    b.port.readDevice();
+    followRelease();
     read = end;
   }
   until(now + 2.0);  // the messages still waiting get their periods
@@ -234,13 +201,7 @@ int main(int argc, char** argv) {
   };
   const char* gpsNames[] = {"no GPS", "RMC+VTG", "RMC+VTG+GGA+GSA"};
   std::printf("60 s drive, %d bearings/s, GPS at 1 Hz; hold-back %s; %d seeds per case (min..max)\n",
-              kBearingsPerSecond,
-#ifdef SORVANT_HOLD_BACK_BY_SPEED
-              "by line speed",
-#else
-              "fixed 20 ms",
-#endif
-              seeds);
+              kBearingsPerSecond, "by line speed", seeds);
   std::printf("%-10s %-17s %6s %6s %17s %17s\n", "line", "GPS", "load", "sent", "counted", "at the bearing");
   for (const Case& c :
        {Case{4800, 0}, Case{4800, 1}, Case{4800, 2}, Case{9600, 1}, Case{9600, 2}, Case{1200, 0}, Case{1200, 1}}) {

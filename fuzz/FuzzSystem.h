@@ -1,16 +1,22 @@
 #pragma once
-// A running system on fakes for the fuzz targets (no test framework): a counting surface, settings
-// in a folder of this process in memory (removed at exit), every cycle watched, and the checks that
-// stop a run when the display state no longer holds together.
-#include <unistd.h>
-
+// A running system on fakes for the fuzz targets (no test framework): a surface that only checks
+// (and, when asked, traces) what is drawn, the settings file in memory, every cycle watched, and the
+// checks that stop a run when the display state no longer holds together.
+//
+// A target builds its system once per process and resets it for every input: the whole state is put
+// back from a snapshot taken when the system was ready, which costs a few copies instead of a start-up
+// (the test table, the settings file, the first layout and drawing). Every so often an input is run a
+// second time on a system built from nothing and the two runs must agree in everything they drew,
+// showed, stored and wrote: a reset that leaves something of an earlier input behind is a finding.
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <functional>
+#include <cstring>
+#include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "CaptionCheck.h"
 #include "cycle/Cycle.h"
@@ -18,53 +24,122 @@
 #include "serial/Nmea.h"
 #include "serial/Reception.h"
 #include "settings/SettingsFile.h"
+#include "settings/SettingsStore.h"
 #include "settings/StartUp.h"
-#include "support/CountingSurface.h"
 #include "support/Fakes.h"
 
 namespace sorvant::fuzz {
-
-// The settings folder of this process: in /dev/shm where there is one, so reading and writing the
-// settings file per input costs no disk. TMPDIR, when set, is the parent instead (tools/fuzz.sh
-// points it at a folder it removes), so a run that is killed leaves nothing behind either.
-inline const std::filesystem::path& settingsFolder() {
-  struct Folder {
-    std::filesystem::path path;
-    Folder() {
-      std::error_code ec;
-      const char* parent = std::getenv("TMPDIR");
-      std::filesystem::path base = parent != nullptr && *parent != '\0' ? std::filesystem::path(parent)
-                                   : std::filesystem::is_directory("/dev/shm", ec)
-                                       ? std::filesystem::path("/dev/shm")
-                                       : std::filesystem::temp_directory_path(ec);
-      path = base / ("sorvant-fuzz-" + std::to_string(getpid()));
-      std::filesystem::create_directories(path, ec);
-      setenv("XDG_CONFIG_HOME", path.c_str(), 1);
-    }
-    ~Folder() {
-      std::error_code ec;
-      std::filesystem::remove_all(path, ec);
-    }
-  };
-  static const Folder folder;
-  return folder.path;
-}
-
-// Makes the input the settings file of this process, the one the next start reads; answers its path.
-inline const std::filesystem::path& writeSettingsFile(const uint8_t* data, size_t size) {
-  settingsFolder();
-  static const std::filesystem::path path = settingsPath();
-  std::filesystem::create_directories(path.parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-  return path;
-}
 
 // Stops the run, saying which check failed; libFuzzer keeps the input.
 [[noreturn]] inline void fail(const char* what) {
   std::fprintf(stderr, "check failed: %s\n", what);
   std::abort();
 }
+
+// The settings file in memory: start-up and shutdown read and write it as they would the file, with
+// no file system work. A file that is replaced is always written whole, as the real store does.
+class MemoryStore final : public SettingsStore {
+ public:
+  std::optional<std::string> file;  // none: no settings file yet
+  int keptAside = 0;                // damaged files kept aside
+  FileRead read(const std::filesystem::path&) override {
+    if (!file) return {FileRead::Status::Missing, {}, {}};
+    return {FileRead::Status::Read, *file, {}};
+  }
+  std::string protection(const std::filesystem::path&) override { return {}; }
+  std::error_code keepAside(const std::filesystem::path&) override {
+    ++keptAside;
+    return {};
+  }
+  ReplaceResult replace(const std::filesystem::path&, std::string_view text) override {
+    file = std::string(text);
+    return {ReplaceStatus::Written, {}};
+  }
+};
+
+// The one store of the process, in use from the first fuzz system on.
+inline MemoryStore& memoryStore() {
+  static MemoryStore* store = [] {
+    auto* s = new MemoryStore();  // lives for the whole run, as the program's file does
+    useSettingsStore(s);
+    // Never read nor written: the store stands for whatever file this names.
+    redirectSettingsPath("/nonexistent/sorvant/Sorvant.ini");
+    return s;
+  }();
+  return *store;
+}
+
+// A 64-bit FNV-1a digest, folded a value at a time.
+struct Digest {
+  uint64_t value = 14695981039346656037ull;
+  void add(const void* data, std::size_t size) {
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    for (std::size_t i = 0; i < size; ++i) value = (value ^ bytes[i]) * 1099511628211ull;
+  }
+  template <typename T>
+  void add(const T& v) {
+    add(&v, sizeof v);
+  }
+  void add(const std::string& s) {
+    add(s.size());
+    add(s.data(), s.size());
+  }
+};
+
+struct CycleWatch;
+
+// A drawing surface that draws nothing. It counts the operations a real surface could not draw (a
+// coordinate that is not a finite number, a negative radius) and, while `tracing`, folds every
+// operation with the pen it was drawn with into a digest.
+class TracingSurface final : public Surface {
+ public:
+  void Cls() override { trace('C', backColor, 0, 0, 0); }
+  void Line(float x, float y, float dx, float dy) override {
+    check(x, y, dx, dy);
+    trace('L', x, y, dx, dy);
+  }
+  void Circle(float x, float y, float r) override {
+    check(x, y, r, 0);
+    if (r < 0) ++undrawable;
+    trace('O', x, y, r, 0);
+  }
+  void Print(const std::string& text) override {
+    check(currentX, currentY, 0, 0);
+    if (!tracing) return;
+    trace('P', currentX, currentY, fontSize, 0);
+    drawn.add(text);
+    drawn.add(fontName);
+  }
+  void Refresh() override {}
+  void setDrawingArea(float x, float y, float width, float height) override { trace('A', x, y, width, height); }
+  void clipTo(float x, float y, float width, float height) override { trace('K', x, y, width, height); }
+  void unclip() override { trace('U', 0, 0, 0, 0); }
+
+  std::size_t undrawable = 0;  // operations with a non-finite coordinate or a negative radius
+  bool tracing = false;
+  Digest drawn;
+  CycleWatch* watch = nullptr;  // the watch of the system drawing here
+
+ private:
+  void check(float a, float b, float c, float d) {
+    if (!std::isfinite(a) || !std::isfinite(b) || !std::isfinite(c) || !std::isfinite(d)) ++undrawable;
+  }
+  template <typename T>
+  void trace(char op, T a, float b, float c, float d) {
+    if (!tracing) return;
+    drawn.add(op);
+    drawn.add(a);
+    drawn.add(b);
+    drawn.add(c);
+    drawn.add(d);
+    drawn.add(foreColor);
+    drawn.add(fillColor);
+    drawn.add(fillStyle);
+    drawn.add(drawWidth);
+    drawn.add(drawStyle);
+    drawn.add(fontBold);
+  }
+};
 
 // Stops the run when the display state no longer holds together.
 inline void checkInvariants(const System& sys) {
@@ -93,37 +168,35 @@ inline void checkCaptions(System& sys) {
   if (!fault.empty()) fail(("caption " + fault).c_str());
 }
 
-// Runs every cycle through the checks: the state holds together after it, it draws nothing a real
-// surface could not, and (while asked) the bearings it counts and the heading it takes are the ones
-// the serial line allows.
+// Runs every cycle of one system through the checks: the state holds together after it, it draws
+// nothing a real surface could not, and (while asked) the bearings it counts and the heading it
+// takes are the ones the serial line allows.
 struct CycleWatch {
-  System* sys = nullptr;
-  test::CountingSurface* surface = nullptr;
   // Oracles for the receive path: at most one bearing per Timer1 period, and with GPS as the
   // heading source the heading changes only to the course of a sentence the reader accepts.
   bool watchSerial = false;
   int bearingsThisPeriod = 0;
 
-  static CycleWatch& instance() {
-    static CycleWatch watch;
-    return watch;
-  }
-  static void run(System& s) { instance().cycle(s); }
+  // The processing cycle of every fuzz system: the watch is found through the system's surface.
+  static void run(System& s) { static_cast<TracingSurface&>(s.surface).watch->cycle(s); }
 
   void cycle(System& s) {
-    // Whole sentences that are refused are passed over; the first one accepted after them decides.
-    std::string pending = s.st.GPS_BUFFER;
-    nmea::CourseReading reading = nmea::readCourse(pending);
-    while (reading.outcome == nmea::CourseReading::Outcome::Refused && reading.length > 0) {
-      pending.erase(reading.start, reading.length);
+    nmea::CourseReading reading;
+    if (watchSerial && !s.headingManual()) {
+      // Whole sentences that are refused are passed over; the first one accepted after them decides.
+      std::string pending = s.st.GPS_BUFFER;
       reading = nmea::readCourse(pending);
+      while (reading.outcome == nmea::CourseReading::Outcome::Refused && reading.length > 0) {
+        pending.erase(reading.start, reading.length);
+        reading = nmea::readCourse(pending);
+      }
     }
     const Integer headingBefore = s.st.HEADING;
     const Integer countBefore = s.st.INCOUNT;
     const bool gps = !s.headingManual();
     EXECUTIVE(s);
     checkInvariants(s);
-    if (surface != nullptr && surface->undrawable != 0) fail("surface != nullptr && surface->undrawable != 0");
+    if (static_cast<TracingSurface&>(s.surface).undrawable != 0) fail("surface.undrawable != 0");
     if (!watchSerial) return;
     if (s.st.INCOUNT != countBefore && ++bearingsThisPeriod > 1)
       fail("s.st.INCOUNT != countBefore && ++bearingsThisPeriod > 1");
@@ -157,40 +230,338 @@ class QuickRandom final : public Random {
   uint64_t state_ = 0x2545F4914F6CDD1Dull;
 };
 
-// A system on fakes with every cycle watched. RandomSource draws the test table: the quick one for
-// the fuzz targets, the program's own where the table matters.
+// Copies every field of a control that the program may change; name, kind and parent are fixed
+// when the window is made.
+inline void copyControl(Control& to, const Control& from) {
+  to.caption = from.caption;
+  to.tag = from.tag;
+  to.visible = from.visible;
+  to.enabled = from.enabled;
+  to.left = from.left;
+  to.top = from.top;
+  to.width = from.width;
+  to.height = from.height;
+  to.backColor = from.backColor;
+  to.foreColor = from.foreColor;
+  to.font = from.font;
+  to.centred = from.centred;
+  to.wordWrap = from.wordWrap;
+  to.toolTip = from.toolTip;
+}
+
+#if defined(__GLIBCXX__) && __SIZEOF_POINTER__ == 8
+// A field added to a control or a window model must be copied above and below too: these sizes
+// (libstdc++, 64 bits) make sure it is not forgotten. The run-time comparison of both runs of an
+// input catches what slips past them.
+static_assert(sizeof(Control) == 224, "Control has a new field: copy it in copyControl()");
+static_assert(sizeof(FontSpec) == 40, "FontSpec has a new field: check copyControl()");
+inline constexpr std::size_t kMainOwnBytes = 56;     // caption, backColor, Timer1, Timer_MOUSE_DOWN
+inline constexpr std::size_t kOptionsOwnBytes = 72;  // caption, visible, BAUD_RATE, HEADING_CORRECTION, X_STRING
+#endif
+
+inline void copyControls(std::vector<Control*> to, std::vector<Control*> from) {
+  if (to.size() != from.size()) fail("two windows of one kind with different controls");
+  for (std::size_t i = 0; i < to.size(); ++i) copyControl(*to[i], *from[i]);
+}
+
+inline void copyWindow(MainControls& to, MainControls& from) {
+#if defined(__GLIBCXX__) && __SIZEOF_POINTER__ == 8
+  if (sizeof(MainControls) != kMainOwnBytes + from.all().size() * sizeof(Control))
+    fail("MainControls has a new field: copy it in copyWindow()");
+#endif
+  to.caption = from.caption;
+  to.backColor = from.backColor;
+  to.Timer1 = from.Timer1;
+  to.Timer_MOUSE_DOWN = from.Timer_MOUSE_DOWN;
+  copyControls(to.all(), from.all());
+}
+
+inline void copyWindow(OptionsControls& to, OptionsControls& from) {
+#if defined(__GLIBCXX__) && __SIZEOF_POINTER__ == 8
+  if (sizeof(OptionsControls) != kOptionsOwnBytes + from.all().size() * sizeof(Control))
+    fail("OptionsControls has a new field: copy it in copyWindow()");
+#endif
+  to.caption = from.caption;
+  to.visible = from.visible;
+  to.BAUD_RATE = from.BAUD_RATE;
+  to.HEADING_CORRECTION = from.HEADING_CORRECTION;
+  to.X_STRING = from.X_STRING;
+  copyControls(to.all(), from.all());
+}
+
+// Everything one run of the program can change: the fakes around the system, the system itself and
+// the settings file.
+template <typename RandomSource>
+struct Snapshot {
+  test::FakeClock clock;
+  test::FakePort port;
+  TracingSurface surface;
+  test::FakeWindowHost host;
+  test::FakePicker picker;
+  RandomSource random;
+  CycleWatch watch;
+  DisplayState st;
+  ColorTable colors;
+  MainControls main;
+  OptionsControls opt;
+  std::optional<std::string> file;
+  int keptAside = 0;
+};
+
+// A system on fakes with every cycle watched, started as the program starts (on the settings file
+// in memory, none unless a target puts one there). RandomSource draws the test table: the quick one
+// for the fuzz targets, the program's own where the table matters.
 template <typename RandomSource>
 struct BasicFuzzSystem {
   BasicFuzzSystem() : sys(Platform{&CycleWatch::run, clock, port, surface, host, picker, random}) {
-    settingsFolder();
-    CycleWatch::instance().sys = &sys;
-    CycleWatch::instance().surface = &surface;
+    // A new process on a machine without a settings file.
+    memoryStore().file.reset();
+    memoryStore().keptAside = 0;
+    surface.watch = &watch;
     port.setReceiveHandler([this] { MSComm1_OnComm(sys); });
     initialiseSystem(sys);
-    loadSystem(sys);
-    Form_Resize(sys);
-  }
-  ~BasicFuzzSystem() {
-    if (CycleWatch::instance().sys == &sys) CycleWatch::instance() = CycleWatch{};
+    take(initial_);
+    load();
   }
   BasicFuzzSystem(const BasicFuzzSystem&) = delete;
   BasicFuzzSystem& operator=(const BasicFuzzSystem&) = delete;
 
+  // Load and the first resize: the program reading its settings file and laying out its window.
+  void load() {
+    loadSystem(sys);
+    Form_Resize(sys);
+  }
+  // What closing the window does: the port closes and the settings file is written.
+  void unload() { unloadSystem(sys); }
+  // A new process on the settings file as it is now: the system as it was made, then loaded.
+  void restart() {
+    std::optional<std::string> file = std::move(memoryStore().file);
+    const int keptAside = memoryStore().keptAside;
+    restore(*initial_);
+    memoryStore().file = std::move(file);
+    memoryStore().keptAside = keptAside;
+    load();
+  }
+  // The system as it was made, before load.
+  void made() { restore(*initial_); }
+  // Keeps the state now as the one every input starts from.
+  void keep() { take(ready_); }
+  // Puts back the state kept, settings file included.
+  void reset() { restore(*ready_); }
+
   // Advances the fake clock and delivers one Timer1 tick, as the shell does while the timer is on.
   void tick(double seconds = 0.05) {
     clock.advance(seconds);
-    if (sys.main.Timer1.enabled) CycleWatch::instance().tick(sys);
+    if (sys.main.Timer1.enabled) watch.tick(sys);
+  }
+
+  // Everything the run showed, drew (while the surface traced), stored and wrote, in parts.
+  struct Part {
+    const char* what;
+    uint64_t digest;
+  };
+  std::vector<Part> digest() {
+    std::vector<Part> parts;
+    Digest d;
+    d.add(surface.drawn.value);
+    d.add(surface.undrawable);
+    parts.push_back({"the drawing", d.value});
+    const auto controls = [](std::vector<Control*> all) {
+      Digest d;
+      for (const Control* c : all) {
+        d.add(c->caption);
+        d.add(c->tag);
+        d.add(c->toolTip);
+        d.add(c->font.name);
+        const int numbers[] = {c->visible,   c->enabled,   c->left,    c->top,      c->width,     c->height,
+                               c->backColor, c->foreColor, c->centred, c->wordWrap, c->font.bold, c->font.italic};
+        d.add(numbers);
+        d.add(c->font.size);
+      }
+      return d.value;
+    };
+    d = {};
+    d.add(controls(sys.main.all()));
+    d.add(sys.main.caption);
+    d.add(sys.main.backColor);
+    // Field by field: a struct's padding holds whatever was there before.
+    for (const TimerModel& timer : {sys.main.Timer1, sys.main.Timer_MOUSE_DOWN}) {
+      d.add(timer.enabled);
+      d.add(timer.interval);
+    }
+    parts.push_back({"the main window", d.value});
+    d = {};
+    d.add(controls(sys.opt.all()));
+    d.add(sys.opt.visible);
+    d.add(sys.opt.BAUD_RATE);
+    d.add(sys.opt.HEADING_CORRECTION);
+    d.add(sys.opt.X_STRING);
+    d.add(sys.colors.COLOR_TABLE);
+    d.add(sys.colors.COLOR_SET);
+    parts.push_back({"the options dialog and colour table", d.value});
+    const DisplayState& st = sys.st;
+    d = {};
+    d.add(st.BEARING_COUNT);
+    d.add(st.SECTOR_SUM);
+    d.add(st.MEMORY_STORE);
+    d.add(st.SIMULATE_BEARING);
+    parts.push_back({"the bearing arrays", d.value});
+    d = {};
+    d.add(st.GPS_BUFFER);
+    d.add(st.INBUFF);
+    d.add(st.DF_MESSAGE);
+    d.add(st.dfWaiting.size());
+    const double numbers[] = {st.ACQTIME,
+                              st.MAXVECTOR,
+                              st.FOCUS,
+                              st.DECAY_FRACTION,
+                              st.AZRADIUS,
+                              st.CENTERX,
+                              st.CENTERY,
+                              static_cast<double>(st.DF_TIME),
+                              static_cast<double>(st.DECAY_TIME),
+                              static_cast<double>(st.GPS_TIME),
+                              static_cast<double>(st.LAST_COM_TIME),
+                              static_cast<double>(st.ROLLOVER),
+                              st.acquisitionSeconds,
+                              st.dfClock};
+    d.add(numbers);
+    const int counts[] = {
+        st.INCOUNT,           st.HEADING,     st.HEADING_CORRECTION, st.CURSOR_BEARING, st.SECTOR_WIDTH,
+        st.SHOW_HIDE,         st.WIN_SIZE,    st.RINGCOUNT,          st.SIMULATE_COUNT, st.MEMORY_SELECT,
+        st.TRUE_DF_BEARING,   st.COPYRIGHT,   st.NEW_DF_MESSAGE,     st.DF_TIMER,       st.SIMULATE_TIMER,
+        st.COM_TIMEOUT_TIMER, st.DECAY_TIMER, st.GPS_TIMER,          st.BIGSTEP,        st.CTRL_KEY};
+    d.add(counts);
+    parts.push_back({"the display state", d.value});
+    d = {};
+    d.add(port.commPort());
+    d.add(port.settings());
+    d.add(port.portOpen());
+    d.add(port.lastError());
+    d.add(port.openCalls);
+    d.add(port.closeCalls);
+    d.add(port.deviceOpen);
+    d.add(port.deviceSpeed);
+    parts.push_back({"the serial port", d.value});
+    d = {};
+    d.add(host.calls.size());
+    for (const std::string& call : host.calls) d.add(call);
+    d.add(picker.shown);
+    d.add(clock.now);
+    d.add(clock.steady);
+    parts.push_back({"the window host, colour picker and clock", d.value});
+    d = {};
+    d.add(memoryStore().file.has_value());
+    if (memoryStore().file) d.add(*memoryStore().file);
+    d.add(memoryStore().keptAside);
+    parts.push_back({"the settings file", d.value});
+    return parts;
   }
 
   test::FakeClock clock;
   test::FakePort port;
-  test::CountingSurface surface;
+  TracingSurface surface;
   test::FakeWindowHost host;
   test::FakePicker picker;
   RandomSource random;
+  CycleWatch watch;
   System sys;
+
+ private:
+  using State = Snapshot<RandomSource>;
+
+  void take(std::unique_ptr<State>& into) {
+    if (!into) into = std::make_unique<State>();
+    State& s = *into;
+    s.clock = clock;
+    s.port = port;
+    s.surface = surface;
+    s.host = host;
+    s.picker = picker;
+    s.random = random;
+    s.watch = watch;
+    s.st = sys.st;
+    s.colors = sys.colors;
+    copyWindow(s.main, sys.main);
+    copyWindow(s.opt, sys.opt);
+    s.file = memoryStore().file;
+    s.keptAside = memoryStore().keptAside;
+  }
+
+  void restore(const State& s) {
+    clock = s.clock;
+    port = s.port;  // its receive handler points at this system, as it did when kept
+    const bool tracing = surface.tracing;
+    surface = s.surface;
+    surface.tracing = tracing;
+    host = s.host;
+    picker = s.picker;
+    random = s.random;
+    watch = s.watch;
+    sys.st = s.st;
+    sys.colors = s.colors;
+    copyWindow(sys.main, const_cast<MainControls&>(s.main));
+    copyWindow(sys.opt, const_cast<OptionsControls&>(s.opt));
+    memoryStore().file = s.file;
+    memoryStore().keptAside = s.keptAside;
+  }
+
+  std::unique_ptr<State> initial_;  // as made, before load
+  std::unique_ptr<State> ready_;    // where every input starts
 };
 
 using FuzzSystem = BasicFuzzSystem<QuickRandom>;
+
+// How often an input is run again on a system built from nothing: every this many inputs
+// (SORVANT_FUZZ_FRESH_EVERY, default 500; 1 checks every input).
+inline long freshEvery() {
+  static const long every = [] {
+    const char* text = std::getenv("SORVANT_FUZZ_FRESH_EVERY");
+    const long n = text != nullptr ? std::atol(text) : 0;
+    return n > 0 ? n : 500;
+  }();
+  return every;
+}
+
+// Runs one input on the system of this process, reset to where `prepare` left it when it was built.
+// Every freshEvery() inputs the same input also runs on a system built and prepared from nothing;
+// anything that differs between the two runs is something the reset left of the input before.
+template <typename Prepare, typename Run>
+void runInput(const uint8_t* data, std::size_t size, Prepare prepare, Run run) {
+  static FuzzSystem* reused = [&] {
+    auto* f = new FuzzSystem();  // lives for the whole run, as the program's system does
+    prepare(*f);
+    f->keep();
+    return f;
+  }();
+  static long inputs = 0;
+  static std::vector<uint8_t> before;
+  const bool compare = ++inputs % freshEvery() == 0;
+  reused->surface.tracing = compare;
+  reused->reset();
+  run(*reused, data, size);
+  if (compare) {
+    const auto again = reused->digest();
+    const auto fresh = std::make_unique<FuzzSystem>();
+    fresh->surface.tracing = true;
+    prepare(*fresh);
+    fresh->keep();
+    run(*fresh, data, size);
+    const auto anew = fresh->digest();
+    bool differs = false;
+    for (std::size_t i = 0; i < anew.size(); ++i) {
+      if (anew[i].digest == again[i].digest) continue;
+      std::fprintf(stderr, "after a reset, %s differs from a new system's\n", anew[i].what);
+      differs = true;
+    }
+    if (differs) {
+      std::fprintf(stderr, "the input before this one, %zu bytes:", before.size());
+      for (const uint8_t b : before) std::fprintf(stderr, " %02x", b);
+      std::fprintf(stderr, "\n");
+      fail("the reset left something of the input before behind: it ran differently on a new system");
+    }
+  }
+  before.assign(data, data + size);
+}
 
 }  // namespace sorvant::fuzz

@@ -8,7 +8,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,7 +17,6 @@
 #include "input/KeyMap.h"
 #include "input/StepButtons.h"
 #include "options/OptionsDispatch.h"
-#include "settings/SettingsFile.h"
 
 namespace {
 
@@ -88,15 +86,10 @@ void check(fuzz::FuzzSystem& f) {
   f.host.calls.clear();
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  fuzz::settingsFolder();
-  static const std::filesystem::path path = settingsPath();
-  // Every script starts on the default settings, so a finding replays from its input alone.
-  std::error_code ec;
-  std::filesystem::remove(path, ec);
-  auto f = std::make_unique<fuzz::FuzzSystem>();
+// Every script starts on the default settings, on the system as the first start on a machine
+// without a settings file leaves it, so a finding replays from its input alone.
+void run(fuzz::FuzzSystem& system, const uint8_t* data, size_t size) {
+  fuzz::FuzzSystem* f = &system;
   Script s(data, size);
   while (s.more()) {
     const uint8_t op = s.next();
@@ -191,11 +184,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     // A closed window ends the program, which writes its settings; it starts again on what it wrote.
     if (std::find(f->host.calls.begin(), f->host.calls.end(), "close") != f->host.calls.end()) {
-      unloadSystem(f->sys);
-      f.reset();
-      f = std::make_unique<fuzz::FuzzSystem>();
+      f->unload();
+      f->restart();
     }
     check(*f);
   }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  fuzz::runInput(
+      data, size, [](fuzz::FuzzSystem&) {}, run);
   return 0;
 }

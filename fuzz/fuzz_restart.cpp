@@ -2,8 +2,6 @@
 // back the settings the first one ended with, and write the same file again.
 #include <cstddef>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "FuzzSystem.h"
@@ -11,11 +9,6 @@
 namespace {
 
 using namespace sorvant;
-
-std::string readAll(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 // What a start takes from the file, as the running system shows it.
 std::string settingsInForce(System& sys) {
@@ -30,21 +23,25 @@ std::string settingsInForce(System& sys) {
   return s;
 }
 
+// The system as it is made, before load reads the file.
+void prepare(fuzz::FuzzSystem& f) { f.made(); }
+
+void run(fuzz::FuzzSystem& f, const uint8_t* data, size_t size) {
+  fuzz::MemoryStore& store = fuzz::memoryStore();
+  store.file = std::string(reinterpret_cast<const char*>(data), size);
+  f.load();
+  const std::string first = settingsInForce(f.sys);
+  f.unload();
+  const std::string written = store.file.value_or("");
+  f.restart();  // a new process on the file the first one wrote
+  if (settingsInForce(f.sys) != first) fuzz::fail("settingsInForce(again.sys) != first");
+  f.unload();
+  if (store.file.value_or("") != written) fuzz::fail("readAll(path) != written");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::filesystem::path& path = fuzz::writeSettingsFile(data, size);
-  std::string first;
-  std::string written;
-  {
-    fuzz::FuzzSystem f;
-    first = settingsInForce(f.sys);
-    unloadSystem(f.sys);
-    written = readAll(path);
-  }
-  fuzz::FuzzSystem again;
-  if (settingsInForce(again.sys) != first) fuzz::fail("settingsInForce(again.sys) != first");
-  unloadSystem(again.sys);
-  if (readAll(path) != written) fuzz::fail("readAll(path) != written");
+  fuzz::runInput(data, size, prepare, run);
   return 0;
 }

@@ -1,17 +1,21 @@
 // Start-up on an arbitrary settings file: it must end with a usable system and a readable file.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "FuzzSystem.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  using namespace sorvant;
-  const std::filesystem::path& path = fuzz::writeSettingsFile(data, size);
-  fuzz::FuzzSystem f;  // start-up: load reads the file and applies what it holds
+namespace {
+
+using namespace sorvant;
+
+// The system as it is made, before load reads the file.
+void prepare(fuzz::FuzzSystem& f) { f.made(); }
+
+void run(fuzz::FuzzSystem& f, const uint8_t* data, size_t size) {
+  fuzz::MemoryStore& store = fuzz::memoryStore();
+  store.file = std::string(reinterpret_cast<const char*>(data), size);
+  f.load();  // load reads the file and applies what it holds, then the window is laid out
   const int port = f.sys.MSComm1.commPort();
   if (port < 1 || port > 255) fuzz::fail("port < 1 || port > 255");
   const int16_t baud = f.sys.opt.BAUD_RATE;
@@ -20,9 +24,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (f.sys.opt.HEADING_CORRECTION < -179 || f.sys.opt.HEADING_CORRECTION > 180)
     fuzz::fail("f.sys.opt.HEADING_CORRECTION < -179 || f.sys.opt.HEADING_CORRECTION > 180");
   fuzz::checkCaptions(f.sys);
-  // Whatever was read, the file left behind is one the next start reads without complaint.
-  std::ifstream in(path, std::ios::binary);
-  const std::string left((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (left.empty()) fuzz::fail("left.empty()");
+  // Whatever was read, the file left behind is one the next start reads without complaint: the
+  // input itself, or the default file in place of a damaged one kept aside.
+  if (!store.file || store.file->empty()) fuzz::fail("no settings file left");
+  if (store.keptAside > 0 && *store.file != defaultSettingsText())
+    fuzz::fail("a damaged file not replaced by defaults");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  fuzz::runInput(data, size, prepare, run);
   return 0;
 }

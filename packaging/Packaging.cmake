@@ -1,7 +1,10 @@
 # Installation and the Debian package (cpack in a build folder; tools/package.sh builds and checks it).
 include(GNUInstallDirs)
 
-# The installed program finds Qt where the system keeps it; CMake strips the build run path on install.
+# The installed program finds Qt where the system keeps it: no run path of its own. The build run path
+# goes on install, and the $ORIGIN entries that qt_standard_project_setup() adds for a relocatable
+# install are left out.
+set_target_properties(sorvant PROPERTIES INSTALL_RPATH "")
 install(TARGETS sorvant RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 if(WIN32 AND TARGET sorvant)
@@ -41,6 +44,15 @@ if(SORVANT_TESTS)
   add_test(NAME packaging_metadata
            COMMAND ${CMAKE_SOURCE_DIR}/packaging/check-metadata.sh ${PROJECT_VERSION})
   set_tests_properties(packaging_metadata PROPERTIES LABELS packaging)
+  # The program as installed: no run path, and hardened where the build is (see the top CMakeLists.txt).
+  set(hardened "")
+  if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND CMAKE_BUILD_TYPE MATCHES "^(Release|RelWithDebInfo|MinSizeRel)$"
+     AND NOT SORVANT_SANITIZE AND NOT SORVANT_COVERAGE)
+    set(hardened --hardened)
+  endif()
+  add_test(NAME packaging_installed_program
+           COMMAND ${CMAKE_SOURCE_DIR}/packaging/check-program.sh ${hardened} --install ${CMAKE_BINARY_DIR})
+  set_tests_properties(packaging_installed_program PROPERTIES LABELS packaging)
 endif()
 
 set(CPACK_GENERATOR DEB)
@@ -50,6 +62,17 @@ set(CPACK_PACKAGE_CONTACT ${SORVANT_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY ${PROJECT_DESCRIPTION})
 set(CPACK_PACKAGE_DESCRIPTION_FILE ${CMAKE_SOURCE_DIR}/packaging/description.txt)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# Cross-built, the package is labelled with the architecture it was built for, not the build machine's.
+if(CMAKE_CROSSCOMPILING AND CMAKE_LIBRARY_ARCHITECTURE)
+  execute_process(COMMAND dpkg-architecture -t ${CMAKE_LIBRARY_ARCHITECTURE} -qDEB_HOST_ARCH
+                  OUTPUT_VARIABLE architecture OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET RESULT_VARIABLE result)
+  if(result EQUAL 0 AND architecture)
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${architecture})
+  else()
+    message(WARNING "dpkg-architecture (dpkg-dev) gives no Debian architecture for ${CMAKE_LIBRARY_ARCHITECTURE}: "
+                    "a Debian package made here would be labelled with the build machine's")
+  endif()
+endif()
 set(CPACK_DEBIAN_PACKAGE_SECTION hamradio)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Libraries come from the binary with their versions; what it loads without linking is named here:

@@ -8,6 +8,10 @@
 #                  Without it the run works on a throw-away copy of the seeds.
 #   FUZZ_TARGETS   environment: the targets to run (default: all five)
 #   FUZZ_JOBS      environment: parallel workers per target in a long run (default 1)
+#   FUZZ_RUNS      environment: stop a target after this many inputs even if time is left
+#
+# Each target reports the inputs it ran, inputs per second, coverage (cov: edges, ft: features, as
+# libFuzzer counts them) and the size of its corpus.
 #
 # A long run, then folding what it found back into the seeds kept in the repository:
 #   tools/fuzz.sh 1800 ~/sorvant-corpus
@@ -72,12 +76,16 @@ for target in $targets; do
   args=(-max_total_time="$seconds" -max_len="$(max_len "$target")" -print_final_stats=1 -timeout=10
     -artifact_prefix="$root/build-fuzz/findings/$target-")
   if ((jobs > 1)); then args+=(-fork="$jobs"); fi
+  if [[ -n ${FUZZ_RUNS:-} ]]; then args+=(-runs="$FUZZ_RUNS"); fi
   if ! "build-fuzz/fuzz/$target" "${args[@]}" "$corpus/$target" >"$log" 2>&1; then
     tail -n 60 "$log"
     echo "fuzzing: $target found a failure (input kept in build-fuzz/findings/)"
     exit 1
   fi
-  grep -E "^stat::(number_of_executed_units|average_exec_per_sec)" "$log" || true
-  grep -E "^#[0-9]+ +DONE" "$log" | tail -n 1 || true
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
+  rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log")
+  last=$(grep -E "^#[0-9]+[[:space:]]+(DONE|pulse|NEW|REDUCE)" "$log" | tail -n 1 || true)
+  cov=$(sed -n 's/.* cov: \([0-9]*\) ft: \([0-9]*\) corp: \([0-9]*\/[0-9A-Za-z]*\).*/cov \1, ft \2, corpus \3/p' <<<"$last")
+  echo "$target: ${runs:-?} inputs, ${rate:-?}/s, ${cov:-no coverage line}"
 done
 echo "fuzzing: no crash"

@@ -1,28 +1,57 @@
 #!/usr/bin/env bash
 # Builds the Debian package without the test stack and checks it: lintian, desktop-file-validate,
 # appstreamcli, and the program's hardening and run path. Fails on any error or warning.
-# Usage: tools/package.sh [--try]
-#   --try  also installs the package with apt-get (root only), starts the program under Xvfb, ends it,
-#          purges the package and checks that nothing of it is left behind
+# Usage: tools/package.sh [--try] [--arch ARCH]
+#   --try   also installs the package with apt-get (root only), starts the program under Xvfb, ends it,
+#           purges the package and checks that nothing of it is left behind
+#   --arch  the Debian architecture to build for (default: this machine's). Another one is cross-built
+#           with the toolchain file cmake/<its GNU triplet>.cmake (arm64: cmake/aarch64-linux-gnu.cmake,
+#           set up by tools/arm64-program.sh) into build-package-ARCH.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+usage() { echo "usage: $0 [--try] [--arch ARCH]" >&2; exit 2; }
 try=false
-case ${1:-} in
-  "") ;;
-  --try) try=true ;;
-  *) echo "usage: $0 [--try]" >&2; exit 2 ;;
-esac
+host=$(dpkg --print-architecture)
+arch=$host
+while [ $# -gt 0 ]; do
+  case $1 in
+    --try) try=true ;;
+    --arch) [ $# -ge 2 ] || usage; arch=$2; shift ;;
+    *) usage ;;
+  esac
+  shift
+done
 
-tools/install-deps.sh package
 build=build-package
+cross=()
+if [ "$arch" = "$host" ]; then
+  tools/install-deps.sh package
+else
+  if $try; then
+    echo "--try installs and runs the package here: it needs a $host package, not $arch" >&2
+    exit 2
+  fi
+  triplet=$(dpkg-architecture -a "$arch" -qDEB_HOST_MULTIARCH 2>/dev/null) || {
+    echo "unknown Debian architecture: $arch" >&2
+    exit 2
+  }
+  toolchain=cmake/$triplet.cmake
+  if [ ! -f "$toolchain" ]; then
+    echo "no toolchain file for $arch: $toolchain" >&2
+    exit 2
+  fi
+  tools/install-deps.sh package "$arch"
+  build=build-package-$arch
+  cross=(-DCMAKE_TOOLCHAIN_FILE="$PWD/$toolchain")
+fi
 # -O2 as Debian builds; the symbols that RelWithDebInfo adds are stripped from the package. Warnings
 # are the test command's business: a newer compiler's new warning must not stop a package build.
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORVANT_TESTS=OFF -DSORVANT_BENCH=OFF \
+cmake -S . -B "$build" "${cross[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORVANT_TESTS=OFF -DSORVANT_BENCH=OFF \
   -DSORVANT_WERROR=OFF >/dev/null
 cmake --build "$build" -j2 --target sorvant
 rm -f "$build"/sorvant_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
-debs=("$build"/sorvant_*_*.deb)
+debs=("$build"/sorvant_*_"$arch".deb)
 deb=${debs[0]}
 echo "package: $deb"
 
@@ -50,18 +79,7 @@ if grep -qE '^[EWIP]: ' <<<"$out"; then
 fi
 
 echo "== hardening and run path"
-# Each listing is read whole before it is searched: grep -q at the end of a pipe may stop its writer
-# early, which pipefail would count as a failure.
-program=$root/usr/bin/sorvant
-dynamic=$(readelf -dW "$program")
-headers=$(readelf -lW "$program")
-symbols=$(readelf --dyn-syms -W "$program")
-grep -qE '\((RPATH|RUNPATH)\)' <<<"$dynamic" && fail "the program carries a run path"
-grep -qE '\(FLAGS\).*BIND_NOW' <<<"$dynamic" || fail "the program is not linked with -z now"
-grep -q GNU_RELRO <<<"$headers" || fail "the program has no RELRO segment"
-grep -q __stack_chk_fail <<<"$symbols" || fail "the program has no stack protection"
-# A checked function such as __snprintf_chk@GLIBC_2.3.4; __stack_chk_fail is not one.
-grep -qE '__[a-z_]+_chk@' <<<"$symbols" || fail "the program uses no checked (fortified) functions"
+packaging/check-program.sh --hardened "$root/usr/bin/sorvant" || fail "the program's hardening or run path"
 
 if [ "$failed" -ne 0 ]; then exit 1; fi
 echo "package checks: clean"

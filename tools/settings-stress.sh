@@ -118,11 +118,12 @@ echo "two instances ending together: $runs runs, complete every time (last write
 # kills come before the rename and some inside the write itself.
 settings 3 '\n' >"$work/old"
 file="$work/k/config/sorvant/Sorvant.ini"
-# Starts one instance on the old file; `$work/k/old` stays a second name of the old file.
+# Starts one instance on the old file, held open here as descriptor 9 so that the moment the new
+# file takes its name can be seen (a second name would be a hard link, which is rewritten in place).
 prepare() {
   folder "$work/k"
   cp "$work/old" "$file"
-  ln "$file" "$work/k/old"
+  exec 9<"$file"
   start "$work/k" p
   ready "$work/k" "$p"
 }
@@ -131,7 +132,7 @@ for run in 1 2 3 4 5; do
   prepare
   began=${EPOCHREALTIME/./}
   kill -TERM "$p"
-  while [ "$file" -ef "$work/k/old" ] && ((${EPOCHREALTIME/./} - began < 10000000)); do :; done
+  while [ "$file" -ef /dev/fd/9 ] && ((${EPOCHREALTIME/./} - began < 10000000)); do :; done
   took=$((${EPOCHREALTIME/./} - began))
   wait "$p"
   times+=("$took")

@@ -33,7 +33,7 @@ if [ -z "$src" ]; then
     # or proxy they name), so the source comes from where the packages already come from.
     list=/etc/apt/sources.list.d/sorvant-deb-src.sources
     codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
-    tools/apt-source-lines.sh "$codename" >"$list.new"
+    "$root"/tools/apt-source-lines.sh "$codename" >"$list.new"
     if [ ! -s "$list.new" ]; then
       rm -f "$list.new"
       echo "no apt line for $codename to take the source from: add deb-src lines for Debian main" >&2

@@ -29,11 +29,16 @@ struct DrawnOverlays {
   std::array<float, 361> unitSin{};
 
   bool cursorValid = false;
-  Color cursorColor = 0, lineEraseColor = 0, markerEraseColor = 0;
-  // The solid erase has run along the line now drawn: false for the cycle in which the cursor moved.
-  bool cursorLineWiped = false;
-  // The last-bearing marker moved across the cursor marker: the latter is drawn again over it.
+  Color cursorColor = 0, markerEraseColor = 0;
+  // The last-bearing marker moved across the cursor marker: both are drawn again, the cursor's on top.
   bool cursorMarkerOverdrawn = false;
+};
+
+// A DF message waiting for a timer period of its own: its characters and the heading in force when
+// it arrived, which it is counted with.
+struct WaitingDfMessage {
+  std::string characters;
+  Integer heading = 0;
 };
 
 struct DisplayState {
@@ -117,12 +122,19 @@ struct DisplayState {
   // Set by serial reception just before it runs the cycle for the DF message it has taken, and by
   // the tick that takes a waiting one.
   bool dfTakenForThisCycle = false;
-  // DF messages (their three characters) that found the period's message taken, oldest first; each
-  // later period takes one.
-  std::deque<std::string> dfWaiting;
+  // DF messages that found the period's message taken, oldest first; each later period takes one.
+  std::deque<WaitingDfMessage> dfWaiting;
+  // The heading DF_MESSAGE is counted with: the one in force when the message arrived.
+  Integer dfHeading = 0;
   // The port number that the serial port's tooltips were last built from (the failure reason they
   // were built from is Label_COM_TIMEOUT's tooltip), so the device is not looked up every cycle.
   int tipPort = 0;
+  // The last-bearing marker has been drawn at DFBUGX, DFBUGY: the display shows it from then on,
+  // also after the surface has been cleared.
+  bool lastBearingShown = false;
+  // The ring count the rings were last drawn at: RINGCOUNT, or past its cap the scale that keeps
+  // following MAXVECTOR, whose change redraws them as a change of RINGCOUNT does.
+  Long drawnRingScale = 0;
   DrawnOverlays drawn;
 };
 

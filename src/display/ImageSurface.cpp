@@ -345,15 +345,16 @@ void ImageSurface::Line(float x, float y, float dx, float dy) {
   const QPointF to(x + dx, y + dy);
   const QRect touched = touch(QRectF(from, to).normalized());
   if (!repaintsAnyway(touched)) watchLine(from, to);
-  if (penScale_ == 1) {
-    setPen(width, dotted);
+  if (dpr_ == 1 || width * penScale_ == 1) {
+    setPen(width * penScale_, dotted);
     p.drawLine(from, to);
     return;
   }
   // On a dense screen a line is drawn as one-pixel lines side by side, one per device pixel of its
   // width. Qt cuts a wider line at the clip before it rasterises it, which moves its edges by a
-  // pixel here and there; one-pixel lines keep the same pixels clipped or not, which the redrawing
-  // of pieces of the cursor line relies on.
+  // pixel here and there; and at a fractional pixel ratio it places the edges of a wider line from
+  // arithmetic whose rounding depends on where the image starts. One-pixel lines keep the same
+  // pixels clipped or not, wherever the image starts.
   setPen(1, dotted);
   const int strands = width * penScale_;
   const qreal devicePixel = 1 / (scale_ * dpr_);  // twips

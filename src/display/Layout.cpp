@@ -1,5 +1,7 @@
 #include "display/Layout.h"
 
+#include "display/Marker.h"
+
 namespace sorvant {
 namespace {
 
@@ -24,10 +26,14 @@ void Form_Resize(System& sys) {
   st.AZRADIUS = static_cast<Single>(host.ScaleHeight() * 0.4);
   st.CENTERX = host.ScaleWidth() / 2;
   st.CENTERY = host.ScaleHeight() / 2 + 250;
-  // The old cursor belonged to the old geometry and went with the clear; the next erase then
-  // draws a harmless line from the centre to the right.
+  // The old cursor belonged to the old geometry and went with the clear. Its marker is erased once
+  // more where this places it, on the cleared window, before the cursor is drawn anew.
   st.CURSX = st.AZRADIUS;
   st.CURSY = 0;
+  st.CIRX = st.CENTERX + st.AZRADIUS + 250;
+  st.CIRY = st.CENTERY;
+  // The last bearing keeps its marker, at its place around the new disc.
+  placeLastBearingMarker(sys);
   // Everything is drawn within the markers' ring around the disc (plus room for the pen).
   const Single reach = st.AZRADIUS + 250 + 75 + 150;
   sys.surface.setDrawingArea(st.CENTERX - reach, st.CENTERY - reach, 2 * reach, 2 * reach);

@@ -32,6 +32,9 @@ namespace {
 // The design client area of the normal (restored) window, in twips.
 constexpr float kDesignClientWidth = 9780;
 constexpr float kDesignClientHeight = 6795;
+// The frame a window manager puts round the normal window, in pixels: what the controls are placed
+// for (outer 9900 by 7365 twips round the design client area) when no window manager draws one.
+constexpr QMargins kNominalFrame(4, 30, 4, 4);
 // How long a window manager has to confirm a change of window mode before the window changes its
 // size on its own.
 constexpr int kModeConfirmMs = 150;
@@ -50,13 +53,17 @@ MainWindow::MainWindow() {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFocusPolicy(Qt::StrongFocus);
   timer1_.setTimerType(Qt::PreciseTimer);
-  mouseDownTimer_.setTimerType(Qt::PreciseTimer);
   connect(&timer1_, &QTimer::timeout, this, [this] { runEvent([this] { Timer1_Timer(*sys_); }); });
-  connect(&mouseDownTimer_, &QTimer::timeout, this, [this] { runEvent([this] { Timer_MOUSE_DOWN_Timer(*sys_); }); });
+  mouseDownTimer_.onTick([this] { runEvent([this] { Timer_MOUSE_DOWN_Timer(*sys_); }); });
   statesConfirmed_ = windowSystemConfirmsStates();
   modeFallback_.setSingleShot(true);
   modeFallback_.setInterval(kModeConfirmMs);
   connect(&modeFallback_, &QTimer::timeout, this, &MainWindow::modeUnconfirmed);
+  // With no window manager the keyboard goes back to the root window when a dialog of ours closes,
+  // and keys then reach the program only under the pointer: the window takes it back.
+  connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focused) {
+    if (!focused && isVisible() && !closing_ && !windowManagerRuns()) activateWindow();
+  });
 }
 
 MainWindow::~MainWindow() {
@@ -122,10 +129,7 @@ void MainWindow::syncTimers() {
   if (closing_) return;
   if (t1.enabled && (!timer1_.isActive() || timer1_.interval() != t1.interval)) timer1_.start(t1.interval);
   if (!t1.enabled && timer1_.isActive()) timer1_.stop();
-  const TimerModel& md = sys_->main.Timer_MOUSE_DOWN;
-  if (md.enabled && (!mouseDownTimer_.isActive() || mouseDownTimer_.interval() != md.interval))
-    mouseDownTimer_.start(md.interval);
-  if (!md.enabled && mouseDownTimer_.isActive()) mouseDownTimer_.stop();
+  mouseDownTimer_.sync(sys_->main.Timer_MOUSE_DOWN);
 }
 
 void MainWindow::runEvent(const std::function<void()>& rule) {
@@ -139,6 +143,7 @@ float MainWindow::Height() const { return toTwips(outerSize().height()); }
 
 QSize MainWindow::outerSize() const {
   if (const std::optional<QMargins> frame = x11Frame_.margins()) return size().grownBy(*frame);
+  if (unmanagedNormal_) return size().grownBy(kNominalFrame);
   return frameGeometry().size();
 }
 
@@ -158,6 +163,11 @@ void MainWindow::requestMode(bool maximised) {
 
 void MainWindow::issueMode(Mode mode) {
   const bool maximised = mode == Mode::Maximised;
+  if (!windowManagerRuns()) {
+    placeUnmanaged(maximised);
+    return;
+  }
+  unmanagedNormal_ = false;
   const bool already = isMaximized() == maximised;
   if (maximised)
     QWidget::showMaximized();
@@ -173,6 +183,9 @@ void MainWindow::issueMode(Mode mode) {
 }
 
 void MainWindow::modeConfirmed(Qt::WindowStates states) {
+  // Qt writes the state of a window not yet shown into the window's own properties and reports
+  // reading it back; with no window manager that is no answer from anyone.
+  if (!windowManagerRuns()) return;
   // Someone manages the window's states: its answers, never a timer, decide from now on.
   statesConfirmed_ = true;
   modeFallback_.stop();
@@ -206,6 +219,24 @@ void MainWindow::modeUnconfirmed() {
     if (frameGeometry().width() < available.width() * 9 / 10) setGeometry(available);
   }
   if (wantedMode_ != mode) issueMode(wantedMode_);
+}
+
+void MainWindow::placeUnmanaged(bool maximised) {
+  // Nothing manages the window (a session running this program alone): it takes the whole screen,
+  // or its normal size in the middle of it, by itself, and the keyboard with it, so that keys act
+  // wherever the pointer is.
+  pendingMode_ = Mode::None;
+  modeFallback_.stop();
+  // The normal window is laid out as it is under a window manager, inside the frame one would draw.
+  unmanagedNormal_ = !maximised;
+  QScreen* shown = screen() ? screen() : QGuiApplication::primaryScreen();
+  if (shown) {
+    const QRect whole = shown->geometry();
+    const QSize normal(toPixels(kDesignClientWidth), toPixels(kDesignClientHeight));
+    setGeometry(maximised ? whole : QRect(whole.center() - QPoint(normal.width() / 2, normal.height() / 2), normal));
+  }
+  if (!isVisible()) show();
+  activateWindow();
 }
 
 void MainWindow::resizeToDesign() { resize(toPixels(kDesignClientWidth), toPixels(kDesignClientHeight)); }

@@ -12,6 +12,7 @@
 #include "display/ModelView.h"
 #include "display/QtControlView.h"
 #include "display/QtWindowFrame.h"
+#include "input/QtStepButtons.h"
 
 namespace sorvant {
 
@@ -67,6 +68,7 @@ class MainWindow final : public QWidget, public WindowHost {
   void modeConfirmed(Qt::WindowStates states);
   void repaintedAfterChange();
   void modeUnconfirmed();
+  void placeUnmanaged(bool maximised);
   void resizeToDesign();
   void layOut();
   void frameMayHaveChanged();
@@ -79,7 +81,7 @@ class MainWindow final : public QWidget, public WindowHost {
   bool optionsPlaced_ = false;
   std::vector<ControlView> views_;
   QTimer timer1_;
-  QTimer mouseDownTimer_;
+  StepRepeatTimer mouseDownTimer_;
   bool closing_ = false;
   // The window mode asked of the window manager and not yet confirmed by it. Until it confirms, the
   // window keeps its size (a compositor may end a client that resizes a surface it still holds
@@ -90,6 +92,7 @@ class MainWindow final : public QWidget, public WindowHost {
   bool statesConfirmed_ = false;  // a window manager has answered, or always will
   QTimer modeFallback_;           // the change made by the window itself when nobody answers
   QSize laidOutFrame_;            // the outer size the controls were last placed for
+  bool unmanagedNormal_ = false;  // the normal size, taken by the window itself with no window manager
   X11Frame x11Frame_{*this, [this] { frameMayHaveChanged(); }};
   // On Wayland, the drawing surface and the labels shown beside the window's own pixels.
   std::unique_ptr<WaylandLayers> layers_;

@@ -21,12 +21,24 @@ void moveLastBearingMarker(System& sys, double angleRadians) {
   s.Circle(st.DFBUGX, st.DFBUGY, 75);
   if (touchesCursorMarker(st, st.DFBUGX, st.DFBUGY)) st.drawn.cursorMarkerOverdrawn = true;
   st.DFBUGBRG = static_cast<Single>(angleRadians);
+  placeLastBearingMarker(sys);
+  st.lastBearingShown = true;
+  drawLastBearingMarker(sys);
+  if (touchesCursorMarker(st, st.DFBUGX, st.DFBUGY)) st.drawn.cursorMarkerOverdrawn = true;
+}
+
+void placeLastBearingMarker(System& sys) {
+  DisplayState& st = sys.st;
   const Single reach = st.AZRADIUS + 250;
   st.DFBUGX = st.CENTERX + reach * std::cos(st.DFBUGBRG);
   st.DFBUGY = st.CENTERY - reach * std::sin(st.DFBUGBRG);
-  s.foreColor = sys.color(CursorColor);
-  s.Circle(st.DFBUGX, st.DFBUGY, 75);
-  if (touchesCursorMarker(st, st.DFBUGX, st.DFBUGY)) st.drawn.cursorMarkerOverdrawn = true;
+}
+
+void drawLastBearingMarker(System& sys) {
+  const DisplayState& st = sys.st;
+  if (!st.lastBearingShown) return;
+  sys.surface.foreColor = sys.color(CursorColor);
+  sys.surface.Circle(st.DFBUGX, st.DFBUGY, 75);
 }
 
 }  // namespace sorvant

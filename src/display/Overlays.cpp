@@ -1,43 +1,31 @@
 #include "display/Overlays.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
-#include <utility>
-#include <vector>
 
 #include "display/Azimuth.h"
+#include "display/Marker.h"
 
 namespace sorvant {
 namespace {
 
 // The ring count whose range, RINGCOUNT x 10, still fits a 16-bit integer.
 constexpr int kMostRings = 3276;
+// The largest scale past that cap, far beyond any count a Single still adds one to.
+constexpr Long kMostScale = 100'000'000;
+// Rings are drawn at least this many line widths (pixels of a line of width 1) apart.
+constexpr Single kClosestRings = 6;
 
 // Turns the display by the variation while VAR is on; every rotation of the display does the same.
 Integer withVariation(const System& sys, int degrees) {
   return static_cast<Integer>(sys.varOn() ? degrees - sys.st.HEADING_CORRECTION : degrees);
 }
 
-// Whether the line from the centre with offset (dx, dy) passes through the rectangle.
-bool crosses(float cx, float cy, float dx, float dy, float left, float top, float right, float bottom) {
-  // Clip the segment's parameter range against each slab of the rectangle.
-  float t0 = 0, t1 = 1;
-  const auto slab = [&](float start, float delta, float low, float high) {
-    if (delta == 0) return start >= low && start <= high;
-    float a = (low - start) / delta;
-    float b = (high - start) / delta;
-    if (a > b) std::swap(a, b);
-    t0 = std::max(t0, a);
-    t1 = std::min(t1, b);
-    return t0 <= t1;
-  };
-  return slab(cx, dx, left, right) && slab(cy, dy, top, bottom);
-}
-
-// The line from the centre to the cursor, in the given colour and style; the style goes back to solid.
-void cursorLine(Surface& s, const DisplayState& st, Color colour, int style) {
+// The dotted line from the centre to the cursor; the style goes back to solid.
+void cursorLine(Surface& s, const DisplayState& st, Color colour) {
   s.foreColor = colour;
-  s.drawStyle = style;
+  s.drawStyle = 2;
   s.Line(st.CENTERX, st.CENTERY, st.CURSX, -st.CURSY);
   s.drawStyle = 0;
 }
@@ -48,61 +36,53 @@ void cursorMarker(Surface& s, const DisplayState& st, Color colour) {
   s.Circle(st.CIRX, st.CIRY, 50);
 }
 
-// A cycle that draws every vector first erases the cursor line and draws it again, so along that
-// line only the vectors of this cycle show. Drawing just the changed vectors leaves the pixels of
-// their old lengths where those ran along the cursor line: put back there what the full drawing
-// leaves, piece by piece, drawing clipped the erased line, the dotted line and the vectors that
-// cross the piece. The few pixels next to the centre, which every vector crosses, are left alone.
-void uncoverCursorLine(System& sys, const std::vector<std::pair<float, float>>& replaced) {
-  DisplayState& st = sys.st;
-  Surface& s = sys.surface;
-  const float length = std::hypot(st.CURSX, st.CURSY);
-  if (length <= 0) return;
-  const float pixel = s.pixelTwips();
-  const float near = 2.5f * pixel;  // lines closer than this may share pixels
-  const float ux = st.CURSX / length;
-  const float uy = -st.CURSY / length;
+// Every how many-th ring is drawn. Rings closer than a few line widths run together into a moire
+// that hides the ticks and letters: then only every 2nd, 5th, 10th, 20th, 50th ... ring is drawn,
+// the fewest that stand that far apart. Far enough apart, every ring is drawn.
+Long ringStep(Single spacing, Single closest) {
+  for (Long decade = 1; decade < kMostScale; decade *= 10)
+    for (const Long factor : {1, 2, 5})
+      if (spacing * static_cast<Single>(decade * factor) >= closest) return decade * factor;
+  return kMostScale;
+}
 
-  // How far out along the cursor line a replaced vector may have left pixels.
-  float reach = 0;
-  for (const auto& [dx, dy] : replaced) {
-    const float l = std::hypot(dx, dy);
-    if (l <= 0) continue;
-    const float along = (dx * ux + dy * uy) / l;
-    if (along <= 0) continue;  // pointing away: it meets the cursor line only at the centre
-    const float across = std::abs(dx * uy - dy * ux) / l;
-    const float t = across > 0 ? std::min(l, near / across) : l;
-    reach = std::max(reach, t * along + near);
+// One bearing vector, ending at the offset (dx, -dy) from the centre. It is drawn as the part of its
+// degree's line to the rim that lies within its reach along the line's main axis: that line is the
+// same whatever the length, so a longer vector covers every pixel of a shorter one and growing
+// leaves nothing of it behind (a line to each new end point would wander by a pixel here and there).
+void drawVector(Surface& s, const DisplayState& st, Single rimX, Single rimY, Single dx, Single dy) {
+  const float endX = dx, endY = -dy;
+  // Across the main axis the cut leaves a few pixels of room: the line keeps within its end there.
+  const float m = 3 * s.pixelTwips();
+  float left, top, right, bottom;
+  if (std::abs(rimX) >= std::abs(rimY)) {
+    if (endX == 0) return;
+    left = st.CENTERX + std::min(0.0f, endX);
+    right = st.CENTERX + std::max(0.0f, endX);
+    top = st.CENTERY + std::min(0.0f, endY) - m;
+    bottom = st.CENTERY + std::max(0.0f, endY) + m;
+  } else {
+    if (endY == 0) return;
+    top = st.CENTERY + std::min(0.0f, endY);
+    bottom = st.CENTERY + std::max(0.0f, endY);
+    left = st.CENTERX + std::min(0.0f, endX) - m;
+    right = st.CENTERX + std::max(0.0f, endX) + m;
   }
-  reach = std::min(reach, length + near);
-
-  const float start = 6 * pixel;
-  const float tile = 24 * pixel;
-  for (float a = start; a < reach; a += tile) {
-    const float b = std::min(a + tile, reach);
-    const float left = st.CENTERX + std::min(ux * a, ux * b) - near;
-    const float right = st.CENTERX + std::max(ux * a, ux * b) + near;
-    const float top = st.CENTERY + std::min(uy * a, uy * b) - near;
-    const float bottom = st.CENTERY + std::max(uy * a, uy * b) + near;
-    s.clipTo(left, top, right - left, bottom - top);
-    cursorLine(s, st, st.drawn.lineEraseColor, 0);
-    cursorLine(s, st, st.drawn.cursorColor, 2);
-    s.foreColor = st.drawn.vectorsColor;
-    // Every vector that may set a pixel inside the clip, with a pixel to spare.
-    const float m = 2 * pixel;
-    for (int i = 1; i <= 360; ++i) {
-      const float dx = st.drawn.dx[i];
-      const float dy = -st.drawn.dy[i];
-      if (crosses(st.CENTERX, st.CENTERY, dx, dy, left - m, top - m, right + m, bottom + m))
-        s.Line(st.CENTERX, st.CENTERY, dx, dy);
-    }
-    s.unclip();
-  }
+  s.clipTo(left, top, right - left, bottom - top);
+  s.Line(st.CENTERX, st.CENTERY, rimX, rimY);
+  s.unclip();
 }
 
 }  // namespace
 
-int drawnRingCount(const System& sys) { return std::max<int>(1, sys.st.RINGCOUNT); }
+Long drawnRingCount(const System& sys) {
+  const DisplayState& st = sys.st;
+  const Long rings = std::max<Long>(1, st.RINGCOUNT);
+  if (rings < kMostRings) return rings;
+  // Past its 16-bit cap RINGCOUNT stands still; the scale keeps stepping by 10 bearings as before.
+  const Single tens = st.MAXVECTOR / 10.0f;
+  return std::max<Long>(rings, std::min<Long>(toInteger32(tens), kMostScale) + 1);
+}
 
 void RANGE_RINGS(System& sys) {
   DisplayState& st = sys.st;
@@ -112,7 +92,7 @@ void RANGE_RINGS(System& sys) {
     const Single tens = st.MAXVECTOR / 10.0f;
     const int rings = static_cast<int>(toInteger16(tens)) + 1;
     st.RINGCOUNT = static_cast<Integer>(std::clamp(rings, 1, kMostRings));
-    if (st.RINGCOUNT == st.OLDRINGCOUNT) return;
+    if (st.RINGCOUNT == st.OLDRINGCOUNT && drawnRingCount(sys) == st.drawnRingScale) return;
     st.NEWVECTOR = true;
     st.OLDRINGCOUNT = st.RINGCOUNT;
   }
@@ -121,10 +101,15 @@ void RANGE_RINGS(System& sys) {
   st.NEWAZIMUTH = true;
   AZIMUTH(sys);
 
-  const int count = drawnRingCount(sys);
+  const Long count = drawnRingCount(sys);
+  st.drawnRingScale = count;
   s.foreColor = sys.color(RangeRings);
   const Single spacing = st.AZRADIUS / static_cast<Single>(count);
-  for (int k = 1; k < count; ++k) {
+  const Single closest = kClosestRings * s.pixelTwips();
+  const Long step = ringStep(spacing, closest);
+  for (Long k = step; k < count; k += step) {
+    // Only every few rings drawn: none crowds the disc's edge, the last ring.
+    if (step > 1 && static_cast<Single>(count - k) * spacing < closest) break;
     s.drawWidth = 2;
     s.Circle(st.CENTERX, st.CENTERY, static_cast<Single>(k) * spacing);
   }
@@ -132,7 +117,7 @@ void RANGE_RINGS(System& sys) {
   st.NEWRING = false;
 
   // The label states the scale actually drawn, so a recalled empty memory reads 10, not 0.
-  const Integer range = static_cast<Integer>(std::min(count, kMostRings) * 10);
+  const Integer range = static_cast<Integer>(std::min<Long>(count, kMostRings) * 10);
   sys.main.Label_RANGE.caption = "RANGE " + decimalText(range) + " BRGS";
 }
 
@@ -150,42 +135,48 @@ void CURSOR(System& sys) {
   const Single reach = st.AZRADIUS + 250;
   const Single cirX = static_cast<Single>(reach * c + st.CENTERX);
   const Single cirY = static_cast<Single>(st.CENTERY - reach * n);
-  const Color lineErase = sys.color(AzimuthBackground);
   const Color markerErase = sys.color(DisplayBackground);
   const Color cursor = sys.color(CursorColor);
 
-  // Erasing and drawing a cursor that has not moved leaves exactly the pixels it found, once the
-  // vectors are back over it; only a moved or recoloured cursor, or one over a fresh disc, is drawn.
-  // A cursor that has just moved is drawn again in the next cycle: only that cycle's solid erase runs
-  // along its new line, wiping the rings, ticks and letters between the dots.
-  const bool unchanged = drawn.cursorValid && drawn.cursorLineWiped && !st.NEWCURSOR && cursX == st.CURSX &&
-                         cursY == st.CURSY && cirX == st.CIRX && cirY == st.CIRY && lineErase == drawn.lineEraseColor &&
-                         markerErase == drawn.markerEraseColor && cursor == drawn.cursorColor;
+  // Every command that turns the cursor also draws the frame again, whose disc takes the old line
+  // away: the line is never erased by drawing it in the background colour, which would cut the
+  // rings, ticks and letters under it. Should the cursor ever turn over a disc that still shows its
+  // old line, the frame is drawn again here.
+  if (drawn.cursorValid && (cursX != st.CURSX || cursY != st.CURSY)) {
+    st.NEWRING = true;
+    RANGE_RINGS(sys);
+  }
+
+  // Drawing a cursor again that has not changed leaves exactly the pixels it found, once the vectors
+  // are back over it; only a moved or recoloured cursor, or one over a fresh disc, is drawn.
+  const bool unchanged = drawn.cursorValid && !st.NEWCURSOR && cursX == st.CURSX && cursY == st.CURSY &&
+                         cirX == st.CIRX && cirY == st.CIRY && markerErase == drawn.markerEraseColor &&
+                         cursor == drawn.cursorColor;
   if (unchanged) {
-    // The last-bearing marker may have been drawn across the cursor marker: the cursor marker is
-    // drawn after it in every cycle, so it comes back on top.
+    // The last-bearing marker may have been erased or drawn across the cursor marker: both are
+    // drawn again, the cursor marker on top.
     if (drawn.cursorMarkerOverdrawn) {
       cursorMarker(s, st, markerErase);
+      drawLastBearingMarker(sys);
       cursorMarker(s, st, cursor);
     }
   } else {
-    cursorLine(s, st, lineErase, 0);
-    // The marker lies outside the disc, on the window background.
+    // The marker lies outside the disc, on the window background; its erase may cut the last-bearing
+    // marker, which is drawn again under the new one.
     cursorMarker(s, st, markerErase);
-    drawn.cursorLineWiped = cursX == st.CURSX && cursY == st.CURSY;
 
     st.CURSX = cursX;
     st.CURSY = cursY;
     st.CIRX = cirX;
     st.CIRY = cirY;
 
-    cursorLine(s, st, cursor, 2);
+    cursorLine(s, st, cursor);
+    drawLastBearingMarker(sys);
     cursorMarker(s, st, cursor);
 
-    // The erased line took vector pixels with it: every vector is drawn again over the new cursor.
+    // The dots lie over the vectors: every vector is drawn again over the cursor.
     drawn.vectorsValid = false;
     drawn.cursorValid = true;
-    drawn.lineEraseColor = lineErase;
     drawn.markerEraseColor = markerErase;
     drawn.cursorColor = cursor;
     st.NEWCURSOR = false;
@@ -212,20 +203,16 @@ void VECTOR(System& sys) {
   }
 
   const Single rings = static_cast<Single>(drawnRingCount(sys));
-  // A sum of 10 per ring reaches the rim. Past the largest ring count, or before a requested
-  // redraw has caught up with a grown maximum, the largest sum reaches the rim instead, so no
-  // vector ever leaves the disc.
+  // A sum of 10 per ring reaches the rim. Before a requested redraw has caught up with a grown
+  // maximum, the largest sum reaches the rim instead, so no vector ever leaves the disc.
   Single largest = 0;
   for (int i = 1; i <= 360; ++i) largest = std::max(largest, st.SECTOR_SUM[i]);
   const bool overRange = largest > 10.0f * rings;
 
-  const Color colour = sys.color(Vectors);
-  s.foreColor = colour;
-  const bool all = !drawn.vectorsValid || drawn.vectorsColor != colour;
-  std::vector<std::pair<float, float>> replaced;
+  // Single after every operation, left to right, each component truncated on its own: the lengths
+  // then match the ring spacing exactly, a sum of 10 per ring reaching ring by ring.
+  std::array<Single, 361> dx{}, dy{};
   for (int i = 1; i <= 360; ++i) {
-    // Single after every operation, left to right, each component truncated on its own: the
-    // lengths then match the ring spacing exactly, a sum of 10 per ring reaching ring by ring.
     const auto component = [&](Single unit) {
       Single v = unit;
       if (overRange) {
@@ -238,19 +225,36 @@ void VECTOR(System& sys) {
       v = v * st.SECTOR_SUM[i];
       return std::trunc(v);
     };
-    const Single dx = component(drawn.unitCos[i]);
-    const Single dy = component(drawn.unitSin[i]);
-    // A line drawn again unchanged over itself changes no pixel: only new lengths are drawn.
-    if (!all && dx == drawn.dx[i] && dy == drawn.dy[i]) continue;
-    s.Line(st.CENTERX, st.CENTERY, dx, -dy);
-    if (!all) replaced.emplace_back(drawn.dx[i], -drawn.dy[i]);
-    drawn.dx[i] = dx;
-    drawn.dy[i] = dy;
+    dx[i] = component(drawn.unitCos[i]);
+    dy[i] = component(drawn.unitSin[i]);
+  }
+
+  const Color colour = sys.color(Vectors);
+  bool all = !drawn.vectorsValid || drawn.vectorsColor != colour;
+  if (!all) {
+    // Only a frame drawn again takes a vector's old length away. Every change that shortens vectors
+    // draws it again; should one ever get here without, it is drawn again now.
+    bool shorter = false;
+    for (int i = 1; i <= 360 && !shorter; ++i)
+      shorter = std::abs(dx[i]) < std::abs(drawn.dx[i]) || std::abs(dy[i]) < std::abs(drawn.dy[i]);
+    if (shorter) {
+      st.NEWRING = true;
+      RANGE_RINGS(sys);
+      CURSOR(sys);
+      all = true;
+    }
+  }
+
+  s.foreColor = colour;
+  for (int i = 1; i <= 360; ++i) {
+    // A vector drawn again unchanged over itself changes no pixel: only new lengths are drawn.
+    if (!all && dx[i] == drawn.dx[i] && dy[i] == drawn.dy[i]) continue;
+    drawVector(s, st, drawn.unitCos[i] * st.AZRADIUS, -drawn.unitSin[i] * st.AZRADIUS, dx[i], dy[i]);
+    drawn.dx[i] = dx[i];
+    drawn.dy[i] = dy[i];
   }
   drawn.vectorsValid = true;
   drawn.vectorsColor = colour;
-  if (!replaced.empty() && drawn.cursorValid) uncoverCursorLine(sys, replaced);
-  s.foreColor = colour;
 }
 
 }  // namespace sorvant

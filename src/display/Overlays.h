@@ -10,7 +10,8 @@ void RANGE_RINGS(System& sys);
 void CURSOR(System& sys);
 // Draws one radial line per degree, its length the degree's sector sum.
 void VECTOR(System& sys);
-// RINGCOUNT as the drawing uses it: never below 1, so nothing divides by zero.
-int drawnRingCount(const System& sys);
+// The ring count the drawing uses: RINGCOUNT, never below 1 so that nothing divides by zero; past
+// RINGCOUNT's cap it keeps following MAXVECTOR, so every vector stays inside the disc.
+Long drawnRingCount(const System& sys);
 
 }  // namespace sorvant

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "display/Overlays.h"
+#include "serial/Reception.h"
 
 namespace sorvant {
 
@@ -121,8 +122,11 @@ void CmdButton_REDUCE_Click(System& sys) {
 void CmdButton_CLEAR_Click(System& sys) {
   DisplayState& st = sys.st;
   zeroBins(st);
+  dropWaitingDfMessages(sys);
   st.MAXVECTOR = 0;
   st.INCOUNT = 0;
+  // The total of the cleared picture would otherwise stay on show until the next bearing.
+  sys.main.Label_TOTAL_BRG.caption = kTotalBrgZero;
   st.NEWAZIMUTH = true;
   st.NEWSECTOR = true;
   st.NEWVECTOR = true;

@@ -5,6 +5,7 @@
 
 #include "display/Marker.h"
 #include "histogram/Accumulation.h"
+#include "serial/Reception.h"
 
 namespace sorvant {
 
@@ -62,6 +63,8 @@ void openPortForAcquisition(System& sys) {
 void CmdButton_TEST_Click(System& sys) {
   DisplayState& st = sys.st;
   MainControls& m = sys.main;
+  // Either way the picture starts afresh: bearings that came before the switch are not on it.
+  dropWaitingDfMessages(sys);
   if (m.CmdButton_TEST.caption != kTestOff) {
     m.CmdButton_TEST.caption = kTestOff;
     zeroBins(st);
@@ -100,6 +103,9 @@ void CmdButton_ACQUIRE_Click(System& sys) {
   DisplayState& st = sys.st;
   MainControls& m = sys.main;
   const bool testOn = m.CmdButton_TEST.caption != kTestOff;
+  // Bearings that arrived before a pause are not counted after it, and resuming starts listening
+  // afresh: either way the waiting ones are dropped.
+  dropWaitingDfMessages(sys);
   if (m.CmdButton_ACQUIRE.caption != kAcquireOff) {
     m.CmdButton_ACQUIRE.caption = kAcquireOff;
     st.DF_TIMER = false;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "input/Dispatch.h"
+#include "serial/Reception.h"
 
 namespace sorvant {
 namespace {
@@ -35,6 +36,8 @@ void stopLiveAcquisition(System& sys) {
   MainControls& m = sys.main;
   DisplayState& st = sys.st;
   if (sys.MSComm1.portOpen()) sys.MSComm1.close();
+  // The recalled picture is all that shows: bearings still waiting from before are not added to it.
+  dropWaitingDfMessages(sys);
   m.CmdButton_ACQUIRE.caption = kAcquireOff;
   m.CmdButton_TEST.caption = kTestOff;
   st.SIMULATE_TIMER = false;

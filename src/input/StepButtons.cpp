@@ -2,14 +2,13 @@
 
 #include <cmath>
 
-
 namespace sorvant {
 namespace {
 
 enum class Step { None, HdgCw, HdgCcw, CurCw, CurCcw };
 
 constexpr int kFirstRepeatMs = 500;
-// The timer model holds whole milliseconds; the shell runs the exact 15.625 ms period.
+// The timer model holds whole milliseconds: 16 stands for the exact period (mouseDownPeriodMs).
 const int kRepeatIntervalMs = static_cast<int>(std::lround(kRepeatTickMs));
 
 Step stepFromName(const std::string& which) {
@@ -90,6 +89,8 @@ void stepButtonMouseUp(System& sys) {
   timer.interval = kFirstRepeatMs;
   sys.st.MOUSE_DOWN_STRING = "NONE";
 }
+
+double mouseDownPeriodMs(int intervalMs) { return intervalMs == kRepeatIntervalMs ? kRepeatTickMs : intervalMs; }
 
 void Timer_MOUSE_DOWN_Timer(System& sys) {
   DisplayState& st = sys.st;

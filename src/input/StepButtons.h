@@ -16,5 +16,8 @@ void Timer_MOUSE_DOWN_Timer(System& sys);
 
 // The held-button repeat period: the classic 64 Hz system tick.
 inline constexpr double kRepeatTickMs = 15.625;
+// The period in milliseconds that an interval of Timer_MOUSE_DOWN stands for. The model holds whole
+// milliseconds; its repeat interval stands for the exact 64 Hz tick, which the shell's timer keeps.
+double mouseDownPeriodMs(int intervalMs);
 
 }  // namespace sorvant

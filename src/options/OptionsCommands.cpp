@@ -5,9 +5,17 @@
 #include "display/Azimuth.h"
 #include "histogram/TestSource.h"
 #include "options/ColorScheme.h"
+#include "serial/Reception.h"
 
 namespace sorvant {
 namespace {
+
+// Closes the port for a change of port or speed. DF messages still waiting came from the line as it
+// was and go with it.
+void closeForChange(System& sys) {
+  sys.MSComm1.close();
+  dropWaitingDfMessages(sys);
+}
 
 void setCommLabel(System& sys) {
   sys.main.Label_COMM.caption = sys.opt.CmdButton_COMM_PORT.tag + sys.opt.CmdButton_BAUD_RATE.tag;
@@ -72,7 +80,7 @@ void CmdButton_OPTIONS_Click(System& sys) {
 void CmdButton_COMM_PORT_Click(System& sys) {
   SerialPort& port = sys.MSComm1;
   const bool wasOpen = port.portOpen();
-  if (wasOpen) port.close();
+  if (wasOpen) closeForChange(sys);
   sys.opt.CmdButton_COMM_PORT.backColor = kButtonFace;
   const int before = port.commPort();
   if (before >= 1 && before <= 8) {
@@ -92,7 +100,7 @@ void CmdButton_COMM_PORT_Click(System& sys) {
 void CmdButton_BAUD_RATE_Click(System& sys) {
   SerialPort& port = sys.MSComm1;
   const bool wasOpen = port.portOpen();
-  if (wasOpen) port.close();
+  if (wasOpen) closeForChange(sys);
   int16_t next = 4800;
   switch (sys.opt.BAUD_RATE) {
     case 1200:

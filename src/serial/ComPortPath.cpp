@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "core/ConfigFolder.h"
+#include "core/PathText.h"
 
 namespace sorvant {
 
@@ -20,7 +21,15 @@ std::string comPortPath(int port, [[maybe_unused]] const fs::path& devices) {
   const fs::path link = configFolder() / name;
   std::error_code ec;
   // symlink_status: a link whose target is missing still counts as present.
-  if (fs::exists(fs::symlink_status(link, ec))) return link.string();
+  if (fs::exists(fs::symlink_status(link, ec))) {
+    if (isUtf8Path(link)) return link.string();
+    // A config folder named in another encoding (Latin-1): the serial layer takes names as UTF-8
+    // text, so it is given the device the link leads to, looked up afresh at every open.
+    fs::path device = fs::read_symlink(link, ec);
+    if (!ec && device.is_relative()) device = link.parent_path() / device;
+    if (!ec) device = fs::weakly_canonical(device, ec);
+    return !ec && isUtf8Path(device) ? device.string() : link.string();
+  }
   const std::string index = std::to_string(port - 1);
   const fs::path usb = devices / ("ttyUSB" + index);
   const fs::path acm = devices / ("ttyACM" + index);
@@ -31,11 +40,16 @@ std::string comPortPath(int port, [[maybe_unused]] const fs::path& devices) {
 
 std::string comPortDescription(int port) {
   const std::string path = comPortPath(port);
+#ifndef _WIN32
+  if (path.empty()) return path;
+  const fs::path link = configFolder() / ("COM" + std::to_string(port));
   std::error_code ec;
-  if (path.empty() || !fs::is_symlink(fs::symlink_status(path, ec))) return path;
-  const fs::path target = fs::read_symlink(path, ec);
-  if (ec) return path;
-  return target.string() + " (linked from " + path + ")";
+  if (fs::is_symlink(fs::symlink_status(link, ec))) {
+    const fs::path target = fs::read_symlink(link, ec);
+    if (!ec) return pathText(target) + " (linked from " + pathText(link) + ")";
+  }
+#endif
+  return path;
 }
 
 }  // namespace sorvant

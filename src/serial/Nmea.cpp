@@ -16,6 +16,8 @@ constexpr std::size_t kWindow = 80;
 // Receivers that report high-precision positions send longer sentences (an RMC of 88 characters and
 // more); one is read whole, up to this length, when its checksum vouches for all of it.
 constexpr std::size_t kLongestSentence = 120;
+// "*hh" at the end of a sentence.
+constexpr std::size_t kChecksumLength = 3;
 constexpr double kMaxCourse = 359.99;
 constexpr double kMaxSpeed = 300;
 
@@ -117,16 +119,19 @@ CourseReading readCourse(std::string_view text) {
   const std::string_view whole = text.substr(p, end - p);
   const std::size_t star = whole.find('*');
   CourseReading reading;
-  if (star == npos || star < kWindow) {
+  // The checksum is the "*" and the two digits after it: a sentence whose "*hh" ends within the
+  // standard's length is read from that part alone.
+  if (star == npos || star + kChecksumLength <= kWindow) {
     // Read at most the standard's longest sentence, so a damaged one never borrows fields from its
     // neighbour.
     const std::string_view sentence = whole.substr(0, kWindow);
     reading = readSentence(sentence, kind);
     reading.length = sentence.size();
   } else {
-    // The checksum lies past the standard's length: it is read, over the whole sentence, when the
-    // sentence is complete and of a sane length. Two sentences run together by a lost line end fail
-    // it, as does one cut short; the part before character 80 never passes alone.
+    // The checksum ends past the standard's length (also by one or two characters): it is read, over
+    // the whole sentence, when the sentence is complete and of a sane length. Two sentences run
+    // together by a lost line end fail it, as does one cut short; the part before character 80 never
+    // passes alone.
     const bool readable = end != npos && whole.size() <= kLongestSentence;
     reading = readable ? readSentence(whole, kind) : refused();
     reading.length = whole.size();

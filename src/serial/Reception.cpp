@@ -1,6 +1,7 @@
 #include "serial/Reception.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "display/Marker.h"
@@ -49,7 +50,10 @@ void MSComm1_OnComm(System& sys) {
     std::string message = st.INBUFF.substr(start + 1, kDfDigits);
     if (!isRelativeBearing(message)) continue;
     if (st.dfWaiting.size() >= kDfWaitingLimit) st.dfWaiting.pop_front();
-    st.dfWaiting.push_back(std::move(message));
+    // A message taken at once is counted with the heading now in force (the cycle decodes it before
+    // it reads any course that came with it); one that waits keeps that heading, so a turn while it
+    // waits does not move it.
+    st.dfWaiting.push_back({std::move(message), st.HEADING});
   }
   if (st.NEW_DF_MESSAGE || !takeWaitingDfMessage(sys)) return;
   sys.runCycle();
@@ -60,12 +64,15 @@ bool takeWaitingDfMessage(System& sys) {
   // Messages of a port that has since closed (acquisition off, the test source on) are not counted.
   if (!sys.MSComm1.portOpen()) st.dfWaiting.clear();
   if (st.dfWaiting.empty()) return false;
-  st.DF_MESSAGE = std::move(st.dfWaiting.front());
+  st.DF_MESSAGE = std::move(st.dfWaiting.front().characters);
+  st.dfHeading = st.dfWaiting.front().heading;
   st.dfWaiting.pop_front();
   st.NEW_DF_MESSAGE = true;
   st.dfTakenForThisCycle = true;
   return true;
 }
+
+void dropWaitingDfMessages(System& sys) { sys.st.dfWaiting.clear(); }
 
 void DF_IN(System& sys) {
   DisplayState& st = sys.st;
@@ -74,7 +81,7 @@ void DF_IN(System& sys) {
   if (!isRelativeBearing(st.DF_MESSAGE)) return;
   const Single rel = static_cast<Single>(readNumber(st.DF_MESSAGE));
 
-  const int rounded = toInteger16(static_cast<Single>(st.HEADING) + rel);
+  const int rounded = toInteger16(static_cast<Single>(st.dfHeading) + rel);
   st.TRUE_DF_BEARING = static_cast<Integer>((rounded % 360 + 360) % 360);
 
   if (m.Label_COM_TIMEOUT.visible) {
@@ -86,12 +93,20 @@ void DF_IN(System& sys) {
 
   countBearing(sys, st.TRUE_DF_BEARING);
 
-  // The marker shows the bearing relative to the vehicle, turned with the display when VAR is on.
-  Single angle = 90 - rel;
+  // The marker and the caption show the bearing relative to the vehicle as the display is turned now,
+  // so that both point where the counted bearing's vector is drawn. That is the received bearing
+  // itself unless the heading changed while the message waited. VAR turns the display, and the marker
+  // with it.
+  Single shown = rel;
+  if (st.dfHeading != st.HEADING) {
+    shown = static_cast<Single>(std::fmod(static_cast<double>(rel) + st.dfHeading - st.HEADING, 360.0));
+    if (shown < 0) shown += 360;
+  }
+  Single angle = 90 - shown;
   if (sys.varOn()) angle -= st.HEADING_CORRECTION;
   moveLastBearingMarker(sys, angle * kRadiansPerDegree);
 
-  m.Label_LAST_BRG.caption = lastBrgCaption(rel);
+  m.Label_LAST_BRG.caption = lastBrgCaption(shown);
   // A 16-bit count: it stops at its top rather than turning negative.
   if (st.INCOUNT < kMaxIncount) ++st.INCOUNT;
   m.Label_TOTAL_BRG.caption = totalBrgCaption(st.INCOUNT);

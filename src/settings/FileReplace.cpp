@@ -9,6 +9,7 @@
 #include <system_error>
 #include <vector>
 
+#include "core/PathText.h"
 #include "settings/RegularFile.h"
 #ifdef _WIN32
 #include <io.h>
@@ -64,14 +65,17 @@ fs::path temporaryName(const fs::path& target) {
 }
 
 // Removes the temporary files that writers killed mid-write left beside the target.
+// Names are compared as the system keeps them: a neighbour whose name has no text form (not UTF-8, or
+// not in the Windows code page) is passed over, never a reason to stop.
 void removeLeftovers(const fs::path& target, const fs::path& folder) {
-  const std::string start = target.filename().string() + ".";
+  using Name = fs::path::string_type;
+  const Name start = target.filename().native() + fs::path::value_type('.');
+  const Name end = fs::path(std::string(kTemporaryEnd)).native();
   const auto oldest = fs::file_time_type::clock::now() - kLeftoverAge;
   std::error_code ec;
-  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string name = it->path().filename().string();
-    if (name.size() != start.size() + kRandomLength + kTemporaryEnd.size() || !name.starts_with(start) ||
-        !name.ends_with(kTemporaryEnd))
+  for (fs::directory_iterator it(folder, ec), last; !ec && it != last; it.increment(ec)) {
+    const Name name = it->path().filename().native();
+    if (name.size() != start.size() + kRandomLength + end.size() || !name.starts_with(start) || !name.ends_with(end))
       continue;
     std::error_code ignored;
     if (it->is_regular_file(ignored) && it->last_write_time(ignored) < oldest) fs::remove(it->path(), ignored);
@@ -153,15 +157,35 @@ bool truncateTo(int fd, std::size_t size) {
 #endif
 }
 
-// The last resort where no file can be made beside the target: its own content replaced through the
-// file itself, written over from the start and cut to length, so nothing is freed before the new
-// content is down, then flushed. Owner, mode and links stay as they were.
+// Makes the file `fd` at least `size` bytes long in blocks the file system has handed out, so the
+// rewrite below cannot run out of room halfway. 0 on success, or the error number.
+int reserve([[maybe_unused]] int fd, [[maybe_unused]] std::size_t size) {
+#ifdef __linux__
+  struct stat info = {};
+  if (::fstat(fd, &info) != 0) return errno;
+  if (static_cast<std::size_t>(info.st_size) >= size) return 0;
+  const int error = ::posix_fallocate(fd, 0, static_cast<off_t>(size));
+  // A file system that cannot reserve is no worse off than without the reservation.
+  if (error == EOPNOTSUPP || error == EINVAL) return 0;
+  return error;
+#else
+  return 0;
+#endif
+}
+
+// Where no file can be made beside the target, or the target has other names: its own content
+// replaced through the file itself, written over from the start and cut to length, so nothing is
+// freed before the new content is down, then flushed. Owner, mode and links stay as they were.
 ReplaceResult rewriteInPlace(const fs::path& target, std::string_view text) {
   const int fd = openExisting(target);
-  if (fd < 0) return {ReplaceStatus::Failed, target.string() + ": " + describe(errno)};
+  if (fd < 0) return {ReplaceStatus::Failed, pathText(target) + ": " + describe(errno)};
   if (!isRegularFile(fd)) {
     closeFile(fd);
-    return {ReplaceStatus::NotAFile, target.string() + " is " + describeKind(target) + ", not a regular file"};
+    return {ReplaceStatus::NotAFile, pathText(target) + " is " + describeKind(target) + ", not a regular file"};
+  }
+  if (const int error = reserve(fd, text.size())) {
+    closeFile(fd);
+    return {ReplaceStatus::Failed, pathText(target) + ": " + describe(error)};
   }
   bool ok = writeAll(fd, text) && truncateTo(fd, text.size()) && flushed(fd);
   int error = errno;
@@ -169,12 +193,31 @@ ReplaceResult rewriteInPlace(const fs::path& target, std::string_view text) {
     ok = false;
     error = errno;
   }
-  if (!ok) return {ReplaceStatus::Failed, target.string() + ": " + describe(error)};
+  if (!ok) return {ReplaceStatus::Failed, pathText(target) + ": " + describe(error)};
   return {ReplaceStatus::Written, {}};
 }
 
-// No new file may be made in the folder (as opposed to no room, or no folder at all).
-bool refusedForWantOfPermission(int error) { return error == EACCES || error == EPERM; }
+// The file as a message names it: the file itself, and the link it was reached through.
+std::string shownName(const fs::path& target, const fs::path& path) {
+  if (target == path) return pathText(target);
+  return pathText(target) + " (linked from " + pathText(path) + ")";
+}
+
+// A write that ran out of room: the old file's own blocks may still hold the new content.
+bool outOfRoom(int error) {
+  return error == ENOSPC
+#ifdef EDQUOT
+         || error == EDQUOT
+#endif
+      ;
+}
+
+// More names than this one lead to the file (hard links): a rename would leave the others behind.
+bool hasOtherNames(const fs::path& file) {
+  std::error_code ec;
+  const auto links = fs::hard_link_count(file, ec);
+  return !ec && links > 1;
+}
 
 // The rename itself must reach the disk too, or a power cut can bring back the old name's content.
 void flushFolder([[maybe_unused]] const fs::path& folder) {
@@ -211,26 +254,34 @@ fs::path linkTarget(const fs::path& path) {
   return {};
 }
 
-bool isWriteProtected(const fs::path& file) {
+std::string writeProtection(const fs::path& file) {
 #ifdef _WIN32
   std::error_code ec;
   const fs::file_status s = fs::status(file, ec);
-  return fs::exists(s) && (s.permissions() & fs::perms::owner_write) == fs::perms::none;
+  if (fs::exists(s) && (s.permissions() & fs::perms::owner_write) == fs::perms::none) return "is write-protected";
+  return {};
 #else
   struct stat info = {};
-  if (::stat(file.c_str(), &info) != 0) return false;
-  if ((info.st_mode & 0222) == 0) return true;
-  return ::access(file.c_str(), W_OK) != 0 && (errno == EACCES || errno == EROFS || errno == EPERM);
+  if (::stat(file.c_str(), &info) != 0) return {};
+  if ((info.st_mode & 0222) == 0) return "is write-protected";
+  if (::access(file.c_str(), W_OK) == 0) return {};
+  if (errno == EROFS) return "is on a read-only file system";
+  if (errno == EACCES || errno == EPERM) return "is write-protected";
+  return {};
 #endif
 }
 
+bool isWriteProtected(const fs::path& file) { return !writeProtection(file).empty(); }
+
 ReplaceResult replaceFile(const fs::path& path, std::string_view text) {
   const fs::path target = linkTarget(path);
-  if (target.empty()) return {ReplaceStatus::Failed, path.string() + ": a link that leads nowhere"};
+  if (target.empty()) return {ReplaceStatus::Failed, pathText(path) + ": a link that leads nowhere"};
   const FileKind kind = fileKindAt(target);
   if (kind == FileKind::Other)
-    return {ReplaceStatus::NotAFile, target.string() + " is " + describeKind(target) + ", not a regular file"};
-  if (isWriteProtected(target)) return {ReplaceStatus::ReadOnly, target.string() + " is write-protected"};
+    return {ReplaceStatus::NotAFile, pathText(target) + " is " + describeKind(target) + ", not a regular file"};
+  if (const std::string protection = writeProtection(target); !protection.empty())
+    return {ReplaceStatus::ReadOnly, pathText(target) + " " + protection};
+  if (kind == FileKind::Regular && hasOtherNames(target)) return rewriteInPlace(target, text);
   const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
 
   fs::path temporary;
@@ -242,11 +293,11 @@ ReplaceResult replaceFile(const fs::path& path, std::string_view text) {
   }
   if (fd < 0) {
     const int error = errno;
-    if (kind == FileKind::Regular && refusedForWantOfPermission(error)) return rewriteInPlace(target, text);
-    // The temporary name means nothing to an operator when the file itself cannot be made either.
-    if (kind == FileKind::Missing)
-      return {ReplaceStatus::Failed, target.string() + " cannot be made in " + folder.string() + ": " + describe(error)};
-    return {ReplaceStatus::Failed, temporary.string() + ": " + describe(error)};
+    // Whatever keeps a new file from being made (a folder that refuses new files, no inodes left, a
+    // quota, no descriptors left), the file itself may still take the new content.
+    if (kind == FileKind::Regular) return rewriteInPlace(target, text);
+    return {ReplaceStatus::Failed,
+            shownName(target, path) + " cannot be made in " + pathText(folder) + ": " + describe(error)};
   }
 
   keepOwnerAndMode(fd, target, folder);
@@ -256,14 +307,17 @@ ReplaceResult replaceFile(const fs::path& path, std::string_view text) {
     ok = false;
     error = errno;
   }
-  if (ok && !renameOver(temporary, target)) {
-    ok = false;
-    error = errno;
-  }
   if (!ok) {
     std::error_code ec;
     fs::remove(temporary, ec);
-    return {ReplaceStatus::Failed, target.string() + ": " + describe(error)};
+    if (kind == FileKind::Regular && outOfRoom(error)) return rewriteInPlace(target, text);
+    return {ReplaceStatus::Failed, shownName(target, path) + ": " + describe(error)};
+  }
+  if (!renameOver(temporary, target)) {
+    error = errno;
+    std::error_code ec;
+    fs::remove(temporary, ec);
+    return {ReplaceStatus::Failed, shownName(target, path) + ": " + describe(error)};
   }
   flushFolder(folder);
   removeLeftovers(target, folder);

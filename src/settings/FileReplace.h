@@ -1,8 +1,10 @@
 #pragma once
 // Replacing a small file so that it is always either the old or the new content: a temporary file of
 // its own beside the real one, flushed to the disk, renamed over it, and the folder flushed after.
-// Where the folder takes no new files but the file itself may be changed, the file is rewritten in
-// place instead: a change kept matters more than a write that cannot be torn.
+// Where no new file can be made beside it (a folder that refuses new files, a file system out of
+// inodes or space, a quota, no descriptors left) but the file itself may be changed, and where the
+// file has other names (hard links) that a rename would leave behind on the old content, the file is
+// rewritten in place instead: a change kept matters more than a write that cannot be torn.
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -25,15 +27,19 @@ struct ReplaceResult {
 // may not exist yet). Empty when the chain loops or cannot be read.
 std::filesystem::path linkTarget(const std::filesystem::path& path);
 
-// True when an existing file is write-protected: no write permission for anyone (the operator locked
-// it, which counts even for an administrator), or none for this user.
+// Why an existing file may not be changed, for a message: "is write-protected" (no write permission
+// for anyone, which binds even an administrator, or none for this user) or "is on a read-only file
+// system". Empty when it may be changed, or when there is no file.
+std::string writeProtection(const std::filesystem::path& file);
+// True when writeProtection() has a reason.
 bool isWriteProtected(const std::filesystem::path& file);
 
 // Replaces the file `path` stands for with `text`, through any symbolic links, which stay links. Only
 // a regular file, or none, is replaced; a write-protected one never. The new file keeps the old one's
-// mode and, where this process may give it away, its owner and group. On any failure before the
-// rewrite in place the old file stays as it was and no temporary file is left behind; after a
-// success, those that killed writers left are removed.
+// mode and, where this process may give it away, its owner and group. On a failure the old file
+// stays as it was (a rewrite in place first reserves the room it needs, so a full disk cannot cut it
+// short) and no temporary file is left behind; after a success, those that killed writers left are removed. A failure
+// names the file, and the link it was reached through, never the temporary name.
 ReplaceResult replaceFile(const std::filesystem::path& path, std::string_view text);
 
 // Creates the folders missing on the way to `folder`. Made by an administrator inside someone else's

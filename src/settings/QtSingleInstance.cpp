@@ -4,20 +4,24 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QLocalSocket>
 #include <QSysInfo>
 #include <QThread>
+#include <QTimer>
 #include <QWidget>
 #include <filesystem>
 #include <iostream>
 
+#include "core/PathText.h"
 #include "settings/FileReplace.h"
 #include "settings/RegularFile.h"
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #endif
@@ -43,14 +47,56 @@ QString machineFolder() {
 #endif
 }
 
-// "sorvant-" and a digest of the file's real location: the same name for every way of reaching it.
-QString keyOf(const QString& settingsFile) {
-  QString location = SingleInstance::realLocation(settingsFile);
-#ifdef _WIN32
-  location = location.toLower();  // one file, whatever the case of its name
-#endif
-  const QByteArray digest = QCryptographicHash::hash(location.toUtf8(), QCryptographicHash::Sha256);
+QString keyOfBytes(const QByteArray& bytes) {
+  const QByteArray digest = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
   return QStringLiteral("sorvant-") + QString::fromLatin1(digest.toHex().left(16));
+}
+
+// "sorvant-" and a digest of the file's real location: the same name for every way of reaching it.
+// The location is digested as the system spells it, so a name that is not UTF-8 has a key too.
+QString keyOf(const std::filesystem::path& settingsFile) {
+  const std::filesystem::path location = SingleInstance::realLocation(settingsFile);
+#ifdef _WIN32
+  // One file, whatever the case of its name.
+  return keyOfBytes(QString::fromStdWString(location.native()).toLower().toUtf8());
+#else
+  return keyOfBytes(QByteArray::fromStdString(location.native()));
+#endif
+}
+
+// A digest of the file's identity, the same by every name it has (hard links); empty while there is
+// no file. Windows keeps the settings at one fixed path, so there the location is enough.
+QString identityKeyOf([[maybe_unused]] const std::filesystem::path& settingsFile) {
+#ifdef _WIN32
+  return {};
+#else
+  struct stat info = {};
+  if (::stat(settingsFile.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return {};
+  return keyOfBytes(QByteArray("file ") + QByteArray::number(static_cast<qulonglong>(info.st_dev)) + ' ' +
+                    QByteArray::number(static_cast<qulonglong>(info.st_ino)));
+#endif
+}
+
+// The name Qt opens for `path`: none when the name has no text form that leads back to it.
+QString qtName(const std::filesystem::path& path) {
+  if (!isUtf8Path(path)) return {};
+#ifdef _WIN32
+  return QString::fromStdWString(path.native());
+#else
+  return QString::fromStdString(path.native());
+#endif
+}
+
+std::filesystem::path pathOf(const QString& name) { return std::filesystem::path(name.toStdU16String()); }
+
+QString socketIn(const QString& runtimeFolder, const QString& key) {
+#ifdef _WIN32
+  // A named pipe: a name, not a path, and the same for every session of the machine.
+  Q_UNUSED(runtimeFolder);
+  return key;
+#else
+  return QDir(runtimeFolder).filePath(key + QStringLiteral(".socket"));
+#endif
 }
 
 // True unless the lock's holder is known to be gone. A holder on another machine (a folder shared on
@@ -81,65 +127,106 @@ bool isActivationToken(const QString& token) {
 
 }  // namespace
 
-SingleInstance::SingleInstance(const QString& settingsFile, const QString& runtimeFolder, int answerMs)
-    : file_(settingsFile),
-      socketName_(socketName(settingsFile, runtimeFolder)),
-      answerMs_(answerMs) {
-  for (const QString& name : {lockFileName(settingsFile), sharedLockFileName(settingsFile)}) {
-    if (name.isEmpty()) continue;
-    locks_.push_back(std::make_unique<QLockFile>(name));
-    // Only a holder that is gone makes a lock stale, never its age: the program runs for days.
-    locks_.back()->setStaleLockTime(0);
+SingleInstance::SingleInstance(const std::filesystem::path& settingsFile, const QString& runtimeFolder, int answerMs)
+    : file_(settingsFile), runtimeFolder_(runtimeFolder), answerMs_(answerMs) {
+  // The config folder as named, where start-up would make it anyway; never a folder a link leads to
+  // (the mount point of a stick that is not plugged in).
+  if (settingsFile.has_parent_path()) createFolders(settingsFile.parent_path());
+  QString beside = lockFileName(settingsFile);
+#ifdef __linux__
+  // A folder whose name is not UTF-8 is reached through a handle of this process on it.
+  const std::filesystem::path real = realLocation(settingsFile);
+  std::filesystem::path besideName = real.filename();
+  besideName += ".lock";
+  if (beside.isEmpty() && isUtf8Path(besideName) && fileKindAt(real) != FileKind::Other) {
+    folderHandle_ = ::open(real.parent_path().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (folderHandle_ >= 0)
+      beside = QStringLiteral("/proc/self/fd/%1/").arg(folderHandle_) + QString::fromStdString(besideName.native());
   }
-  connect(&server_, &QLocalServer::newConnection, this, &SingleInstance::serveRaiseRequests);
+#endif
+  const QString key = keyOf(settingsFile);
+  if (!beside.isEmpty()) addLock(beside, key);
+  addLock(sharedLockFileName(settingsFile), key);
+  const QString identity = identityLockFileName(settingsFile);
+  if (!identity.isEmpty()) addLock(identity, identityKeyOf(realLocation(settingsFile)));
 }
 
-SingleInstance::~SingleInstance() { server_.close(); }
+SingleInstance::SingleInstance(const QString& settingsFile, const QString& runtimeFolder, int answerMs)
+    : SingleInstance(pathOf(settingsFile), runtimeFolder, answerMs) {}
 
-QString SingleInstance::realLocation(const QString& settingsFile) {
-  const std::filesystem::path given(settingsFile.toStdU16String());
-  const std::filesystem::path end = linkTarget(given);
-  // The folders that exist are resolved, the rest (not made yet) is taken as written.
-  std::error_code ec;
-  const std::filesystem::path real = std::filesystem::weakly_canonical(end.empty() ? given : end, ec);
-  if (ec) return QFileInfo(settingsFile).absoluteFilePath();
-  return QDir::cleanPath(QString::fromStdU16String(real.u16string()));
-}
-
-QString SingleInstance::socketName(const QString& settingsFile, const QString& runtimeFolder) {
-#ifdef _WIN32
-  // A named pipe: a name, not a path, and the same for every session of the machine.
-  Q_UNUSED(runtimeFolder);
-  return keyOf(settingsFile);
-#else
-  return QDir(runtimeFolder).filePath(keyOf(settingsFile) + QStringLiteral(".socket"));
+SingleInstance::~SingleInstance() {
+  servers_.clear();
+  locks_.clear();  // unlocked and removed while the folder handle still leads to them
+#ifndef _WIN32
+  if (folderHandle_ >= 0) ::close(folderHandle_);
 #endif
 }
 
-QString SingleInstance::lockFileName(const QString& settingsFile) {
-  const QString real = realLocation(settingsFile);
-  if (fileKindAt(std::filesystem::path(real.toStdU16String())) == FileKind::Other) return {};
-  return real + QStringLiteral(".lock");
+QString SingleInstance::realLocation(const QString& settingsFile) {
+  return QDir::cleanPath(qtName(realLocation(pathOf(settingsFile))));
+}
+QString SingleInstance::lockFileName(const QString& settingsFile) { return lockFileName(pathOf(settingsFile)); }
+QString SingleInstance::sharedLockFileName(const QString& settingsFile) {
+  return sharedLockFileName(pathOf(settingsFile));
 }
 
-QString SingleInstance::sharedLockFileName(const QString& settingsFile) {
+void SingleInstance::addLock(const QString& name, const QString& key) {
+  auto lock = std::make_unique<QLockFile>(name);
+  // Only a holder that is gone makes a lock stale, never its age: the program runs for days.
+  lock->setStaleLockTime(0);
+  locks_.push_back({std::move(lock), key});
+}
+
+std::filesystem::path SingleInstance::realLocation(const std::filesystem::path& settingsFile) {
+  const std::filesystem::path end = linkTarget(settingsFile);
+  // The folders that exist are resolved, the rest (not made yet) is taken as written.
+  std::error_code ec;
+  const std::filesystem::path real = std::filesystem::weakly_canonical(end.empty() ? settingsFile : end, ec);
+  if (!ec) return real.lexically_normal();
+  return std::filesystem::absolute(settingsFile, ec).lexically_normal();
+}
+
+QString SingleInstance::socketName(const std::filesystem::path& settingsFile, const QString& runtimeFolder) {
+  return socketIn(runtimeFolder, keyOf(settingsFile));
+}
+
+QString SingleInstance::lockFileName(const std::filesystem::path& settingsFile) {
+  const std::filesystem::path real = realLocation(settingsFile);
+  if (fileKindAt(real) == FileKind::Other) return {};
+  std::filesystem::path lock = real;
+  lock += ".lock";
+  return qtName(lock);
+}
+
+QString SingleInstance::sharedLockFileName(const std::filesystem::path& settingsFile) {
   return QDir(machineFolder()).filePath(keyOf(settingsFile) + QStringLiteral(".lock"));
 }
 
+QString SingleInstance::identityLockFileName(const std::filesystem::path& settingsFile) {
+  const QString key = identityKeyOf(realLocation(settingsFile));
+  if (key.isEmpty()) return {};
+  return QDir(machineFolder()).filePath(key + QStringLiteral(".lock"));
+}
+
 bool SingleInstance::claim(const QString& activationToken) {
-  QDir().mkpath(QFileInfo(realLocation(file_)).absolutePath());
-  QDir().mkpath(QFileInfo(socketName_).absolutePath());
+  QDir().mkpath(runtimeFolder_);
   const QDeadlineTimer patience(answerMs_);
   for (;;) {
     const Locks locks = lockAndListen();
-    if (locks == Locks::Taken) return true;
+    if (locks == Locks::Taken) {
+      // Start-up makes the file when it is missing, or replaces a damaged one: its identity is
+      // taken once the event loop runs, after start-up.
+      QTimer::singleShot(0, this, &SingleInstance::followIdentity);
+      return true;
+    }
     // No lock can be made anywhere: nothing to guard with, so start as if alone.
     if (locks == Locks::Impossible) return true;
-    const Answer answer = sendRaiseRequest(static_cast<int>(patience.remainingTime()), activationToken);
+    const Answer answer = sendRaiseRequest(socketIn(runtimeFolder_, heldKey_),
+                                           static_cast<int>(patience.remainingTime()), activationToken);
     if (answer == Answer::Raised) return false;
     if (answer == Answer::Silent) {
       // Hung: its locks are taken over, so that the next start reaches this instance instead.
-      for (const auto& lock : locks_) QFile::remove(lock->fileName());
+      for (const auto& lock : locks_) QFile::remove(lock.file->fileName());
       lockAndListen();
       return true;
     }
@@ -149,7 +236,7 @@ bool SingleInstance::claim(const QString& activationToken) {
       // settings, so this one gives way.
       answered_ = false;
       std::cerr << "sorvant: another Sorvant (process " << holder() << ") is using "
-                << QDir::toNativeSeparators(realLocation(file_)).toStdString()
+                << pathText(realLocation(file_).make_preferred())
                 << " and could not be asked to come to the front; this start ends\n";
       return false;
     }
@@ -160,43 +247,67 @@ bool SingleInstance::claim(const QString& activationToken) {
 qint64 SingleInstance::holder() const {
   qint64 pid = 0;
   for (const auto& lock : locks_)
-    if (lock->getLockInfo(&pid, nullptr, nullptr)) break;
+    if (lock.file->getLockInfo(&pid, nullptr, nullptr)) break;
   return pid;
 }
 
 void SingleInstance::unlockAll() {
-  for (const auto& lock : locks_) lock->unlock();
+  for (const auto& lock : locks_) lock.file->unlock();
 }
 
 SingleInstance::Locks SingleInstance::lockAndListen() {
-  // Both locks, where each can be made: a start that may make no file beside the settings file (a
+  // Every lock, where each can be made: a start that may make no file beside the settings file (a
   // folder that refuses new files) still meets one that may in the shared folder, and the other
   // way round. A lock left by a holder that is gone, which this account may not remove (another
   // account's, in the shared folder), guards nothing and is passed over.
   bool any = false;
   for (const auto& lock : locks_) {
-    if (lock->tryLock(0)) {
+    if (lock.file->tryLock(0)) {
       any = true;
       continue;
     }
-    if (lock->error() == QLockFile::LockFailedError && holderRuns(*lock)) {
+    if (lock.file->error() == QLockFile::LockFailedError && holderRuns(*lock.file)) {
+      heldKey_ = lock.key;
       unlockAll();
       return Locks::HeldByAnother;
     }
   }
   if (!any) return Locks::Impossible;
-  server_.setSocketOptions(QLocalServer::UserAccessOption);
-  if (!server_.listen(socketName_)) {
-    // Left behind by an instance that was killed or hung: the lock says it is ours now.
-    QLocalServer::removeServer(socketName_);
-    server_.listen(socketName_);
-  }
+  for (const auto& lock : locks_)
+    if (lock.file->isLocked()) listen(lock.key);
   return Locks::Taken;
 }
 
-SingleInstance::Answer SingleInstance::sendRaiseRequest(int waitMs, const QString& activationToken) const {
+void SingleInstance::listen(const QString& key) {
+  std::unique_ptr<QLocalServer>& server = servers_[key];
+  if (server && server->isListening()) return;
+  server = std::make_unique<QLocalServer>();
+  QLocalServer* s = server.get();
+  connect(s, &QLocalServer::newConnection, this, [this, s] { serveRaiseRequests(*s); });
+  s->setSocketOptions(QLocalServer::UserAccessOption);
+  const QString name = socketIn(runtimeFolder_, key);
+  if (!s->listen(name)) {
+    // Left behind by an instance that was killed or hung: the lock says it is ours now.
+    QLocalServer::removeServer(name);
+    s->listen(name);
+  }
+}
+
+void SingleInstance::followIdentity() {
+  const QString name = identityLockFileName(file_);
+  if (name.isEmpty()) return;
+  for (const auto& lock : locks_)
+    if (lock.file->fileName() == name) return;
+  addLock(name, identityKeyOf(realLocation(file_)));
+  // Held by another only if it started through a hard link made in these few moments: nothing is
+  // left to do about it then.
+  if (locks_.back().file->tryLock(0)) listen(locks_.back().key);
+}
+
+SingleInstance::Answer SingleInstance::sendRaiseRequest(const QString& socketName, int waitMs,
+                                                        const QString& activationToken) const {
   QLocalSocket socket;
-  socket.connectToServer(socketName_);
+  socket.connectToServer(socketName);
   if (!socket.waitForConnected(waitMs)) return Answer::Absent;
   QByteArray request = kRequest;
   if (isActivationToken(activationToken)) request += ' ' + activationToken.toLatin1();
@@ -211,8 +322,8 @@ SingleInstance::Answer SingleInstance::sendRaiseRequest(int waitMs, const QStrin
   return reply == kReply ? Answer::Raised : Answer::Absent;
 }
 
-void SingleInstance::serveRaiseRequests() {
-  while (QLocalSocket* socket = server_.nextPendingConnection()) {
+void SingleInstance::serveRaiseRequests(QLocalServer& server) {
+  while (QLocalSocket* socket = server.nextPendingConnection()) {
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     auto serve = [this, socket] {
       if (!socket->canReadLine()) return;

@@ -54,23 +54,34 @@ FileKind fileKindAt(const fs::path& path) {
 std::string describeKind(const fs::path& path) {
   std::error_code ec;
   switch (fs::status(path, ec).type()) {
-    case fs::file_type::character: return "a character device";
-    case fs::file_type::block: return "a block device";
-    case fs::file_type::fifo: return "a FIFO";
-    case fs::file_type::socket: return "a socket";
-    case fs::file_type::directory: return "a folder";
-    default: break;
+    case fs::file_type::character:
+      return "a character device";
+    case fs::file_type::block:
+      return "a block device";
+    case fs::file_type::fifo:
+      return "a FIFO";
+    case fs::file_type::socket:
+      return "a socket";
+    case fs::file_type::directory:
+      return "a folder";
+    default:
+      break;
   }
   if (ec) return "a link that cannot be followed (" + ec.message() + ")";
   return "not a regular file";
 }
 
-FileRead readRegularFile(const fs::path& path) {
+namespace {
+
+FileRead readFile(const fs::path& path) {
   using Status = FileRead::Status;
   switch (fileKindAt(path)) {
-    case FileKind::Missing: return {Status::Missing, {}, {}};
-    case FileKind::Other: return {Status::NotAFile, {}, describeKind(path)};
-    case FileKind::Regular: break;
+    case FileKind::Missing:
+      return {Status::Missing, {}, {}};
+    case FileKind::Other:
+      return {Status::NotAFile, {}, describeKind(path)};
+    case FileKind::Regular:
+      break;
   }
   const int fd = openForReading(path);
   if (fd < 0) {
@@ -97,6 +108,15 @@ FileRead readRegularFile(const fs::path& path) {
     if (result.text.size() > kLargest) break;
   }
   closeFile(fd);
+  return result;
+}
+
+}  // namespace
+
+FileRead readRegularFile(const fs::path& path) {
+  FileRead result = readFile(path);
+  std::error_code ec;
+  result.viaLink = fs::is_symlink(fs::symlink_status(path, ec));
   return result;
 }
 

@@ -9,7 +9,7 @@ namespace sorvant {
 enum class FileKind {
   Missing,  // nothing there (a link that leads to nothing counts as missing: the file can be made)
   Regular,
-  Other,    // a device, FIFO, socket or folder, or a chain of links that loops
+  Other,  // a device, FIFO, socket or folder, or a chain of links that loops
 };
 
 // What `path` stands for, through any symbolic links, without opening it.
@@ -20,8 +20,9 @@ std::string describeKind(const std::filesystem::path& path);
 
 struct FileRead {
   enum class Status { Read, Missing, NotAFile, Unreadable } status = Status::Missing;
-  std::string text;    // the whole content when Read
-  std::string reason;  // why it was not read, for the operator
+  std::string text;      // the whole content when Read
+  std::string reason;    // why it was not read, for the operator
+  bool viaLink = false;  // the path is a symbolic link (one that leads to nothing when Missing)
 };
 
 // True when the open file `fd` is a regular file.

@@ -13,10 +13,10 @@
 #include <system_error>
 
 #include "core/ConfigFolder.h"
+#include "core/PathText.h"
 #include "histogram/TestSource.h"
 #include "options/OptionsCommands.h"
-#include "settings/FileReplace.h"
-#include "settings/RegularFile.h"
+#include "settings/SettingsStore.h"
 
 namespace sorvant {
 
@@ -32,8 +32,6 @@ constexpr int kHighestPort = 255;
 constexpr int kLowestStoredVariation = -180;
 // No value needs more; a longer line is not a settings file.
 constexpr std::size_t kLongestLine = 256;
-// Damaged files kept besides the first one.
-constexpr int kOlderBadFiles = 3;
 
 // The next line without its line end: CRLF as written, a lone LF as other editors leave it. None
 // at the end of the file, on a read error and for an overlong line: the file is then short or bad.
@@ -143,36 +141,6 @@ bool releasePort(System& sys) {
   return true;
 }
 
-// Where a damaged file is kept: <path>.bad, or when that is taken by an earlier fault the first free
-// of <path>.bad.1 to .bad.3. Once all are taken the newest replaces .bad.3, so the first faults'
-// evidence is never erased by a fault that keeps coming back.
-fs::path badFileName(const fs::path& path) {
-  fs::path name = path;
-  name += ".bad";
-  for (int older = 1; older <= kOlderBadFiles; ++older) {
-    std::error_code ec;
-    if (!fs::exists(fs::symlink_status(name, ec))) return name;
-    name = path;
-    name += ".bad." + std::to_string(older);
-  }
-  return name;
-}
-
-// Keeps whatever is at the settings path aside, so the defaults replace nothing the operator might
-// want back. A link stays where it is (the defaults are written where it leads) and its content is
-// copied aside instead. An error says it could not be kept.
-std::error_code setAside(const fs::path& path) {
-  std::error_code ec;
-  const fs::file_status status = fs::symlink_status(path, ec);
-  if (!fs::exists(status)) return {};
-  const fs::path bad = badFileName(path);
-  if (fs::is_symlink(status))
-    fs::copy_file(path, bad, fs::copy_options::overwrite_existing, ec);
-  else
-    fs::rename(path, bad, ec);
-  return ec;
-}
-
 // What was said about each settings file in this run: every fault is told once, however often the
 // file is met again.
 std::map<fs::path, std::string>& told() {
@@ -185,8 +153,8 @@ void tellOnce(const fs::path& path, const std::string& message) {
   std::cerr << "sorvant: " << message << "\n";
 }
 
-void tellNotSaved(const fs::path& path) {
-  tellOnce(path, path.string() + " is write-protected: the settings are read from it but will not be saved");
+void tellNotSaved(const fs::path& path, const std::string& protection) {
+  tellOnce(path, pathText(path) + " " + protection + ": the settings are read from it but will not be saved");
 }
 
 // Files this run could not read (no regular file, or no permission to read it): what they hold is
@@ -196,20 +164,9 @@ std::set<fs::path>& leftAlone() {
   return files;
 }
 
-bool protectedFile(const fs::path& path) {
-  const fs::path target = linkTarget(path);
-  return !target.empty() && isWriteProtected(target);
-}
-
 void applyBuiltInDefaults(System& sys) {
   std::istringstream builtIn(defaultSettingsText());
   applyFile(sys, builtIn);
-}
-
-// Creates the config folder when missing, then replaces the file through any link.
-ReplaceResult replaceSettingsFile(const fs::path& path, const std::string& text) {
-  if (path.has_parent_path()) createFolders(path.parent_path());
-  return replaceFile(path, text);
 }
 
 void addNumber(std::string& text, long value) { text += std::to_string(value) + "\r\n"; }
@@ -234,26 +191,32 @@ fs::path settingsPath() {
 }
 
 std::string defaultSettingsText() {
-  std::string text;
-  for (int set = 1; set <= 5; ++set)
-    for (int slot = 1; slot <= 8; ++slot) addNumber(text, kDefaultColors[slot]);
-  addNumber(text, 1);
-  addNumber(text, 4800);
-  addText(text, kAcquireOn);
-  addText(text, kTestOn);
-  addText(text, kHeadingManual);
-  addNumber(text, -1);
+  // Built once: start-up falls back on it for every damaged file, and it never changes.
+  static const std::string text = [] {
+    std::string lines;
+    for (int set = 1; set <= 5; ++set)
+      for (int slot = 1; slot <= 8; ++slot) addNumber(lines, kDefaultColors[slot]);
+    addNumber(lines, 1);
+    addNumber(lines, 4800);
+    addText(lines, kAcquireOn);
+    addText(lines, kTestOn);
+    addText(lines, kHeadingManual);
+    addNumber(lines, -1);
+    return lines;
+  }();
   return text;
 }
 
 void readSettings(System& sys, const fs::path& path) {
+  SettingsStore& store = settingsStore();
   told().erase(path);
   leftAlone().erase(path);
   bool portReleased = false;
   bool replaced = false;
-  const bool writeProtected = protectedFile(path);
+  const std::string protection = store.protection(path);
+  const std::string name = pathText(path);
   for (;;) {
-    const FileRead file = readRegularFile(path);
+    const FileRead file = store.read(path);
     if (file.status == FileRead::Status::Read) {
       std::istringstream in(file.text);
       if (applyFile(sys, in)) break;
@@ -263,26 +226,38 @@ void readSettings(System& sys, const fs::path& path) {
       // Neither damaged nor missing: whatever stands there is left as it is, now and at shutdown.
       leftAlone().insert(path);
       const std::string what = file.status == FileRead::Status::NotAFile ? " is " + file.reason + ", not a regular file"
-                                                                        : " cannot be read (" + file.reason + ")";
-      tellOnce(path, path.string() + what +
-                         ": nothing was read, the default settings are in use and changes will not be saved");
+                                                                         : " cannot be read (" + file.reason + ")";
+      tellOnce(path, name + what + ": nothing was read, the default settings are in use and changes will not be saved");
       applyBuiltInDefaults(sys);
       break;
     }
     // A write-protected file is the operator's to change: even a damaged one stays as it is.
-    if (!replaced && !writeProtected) {
-      if (const std::error_code ec = setAside(path)) {
-        // No copy of the damage can be kept: it stays in place until shutdown saves over it.
-        tellOnce(path, path.string() + " is damaged and could not be kept aside (" + ec.message() +
-                           "): the default settings are in use and will replace it at the end of the run");
-        applyBuiltInDefaults(sys);
-        break;
+    if (!protection.empty()) {
+      if (file.status == FileRead::Status::Read)
+        tellOnce(path, name + " is damaged and " + protection +
+                           ": it was left as it is, the default settings are in use and changes will not be saved");
+      applyBuiltInDefaults(sys);
+      break;
+    }
+    if (!replaced) {
+      // Only what was there is damage; a missing file (a link to one included) has nothing to keep.
+      if (file.status == FileRead::Status::Read) {
+        if (const std::error_code ec = store.keepAside(path)) {
+          // No copy of the damage can be kept: it stays in place until shutdown saves over it.
+          tellOnce(path, name + " is damaged and could not be kept aside (" + ec.message() +
+                             "): the default settings are in use and will replace it at the end of the run");
+          applyBuiltInDefaults(sys);
+          break;
+        }
       }
-      const ReplaceResult defaults = replaceSettingsFile(path, defaultSettingsText());
+      const ReplaceResult defaults = store.replace(path, defaultSettingsText());
       replaced = defaults.status == ReplaceStatus::Written;
       if (replaced) continue;
-      // No file can be made there (C:/ to a standard account without the installer's file).
-      if (defaults.status == ReplaceStatus::Failed)
+      // No file can be made there (C:/ to a standard account without the installer's file). A link
+      // to a file that does not exist yet (a USB stick not plugged in) is not told now: the stick
+      // may be there by the end of the run, and shutdown says so if the settings cannot be saved.
+      const bool linkToNothing = file.status == FileRead::Status::Missing && file.viaLink;
+      if (defaults.status == ReplaceStatus::Failed && !linkToNothing)
         tellOnce(path, "the settings cannot be kept: " + defaults.reason +
                            "; the default settings are in use and changes will not be saved");
     }
@@ -291,7 +266,7 @@ void readSettings(System& sys, const fs::path& path) {
     applyBuiltInDefaults(sys);
     break;
   }
-  if (writeProtected) tellNotSaved(path);
+  if (!protection.empty()) tellNotSaved(path, protection);
   // Standard error reaches no one when the program is started from a menu, and never on Windows: the
   // same words rest on the QUIT button, where an operator looks before ending a run.
   const auto said = told().find(path);
@@ -304,7 +279,7 @@ void readSettings(System& sys, const fs::path& path) {
 }
 
 bool writeDefaultSettings(const fs::path& path) {
-  return replaceSettingsFile(path, defaultSettingsText()).status == ReplaceStatus::Written;
+  return settingsStore().replace(path, defaultSettingsText()).status == ReplaceStatus::Written;
 }
 
 bool writeSettings(System& sys, const fs::path& path) {
@@ -322,8 +297,11 @@ bool writeSettings(System& sys, const fs::path& path) {
   sys.opt.HEADING_CORRECTION = static_cast<int16_t>(sys.opt.HEADING_CORRECTION - 1);
   addNumber(text, sys.opt.HEADING_CORRECTION);
   if (leftAlone().count(path) != 0) return false;  // start-up has said why
-  const ReplaceResult result = replaceSettingsFile(path, text);
-  if (result.status == ReplaceStatus::ReadOnly) tellNotSaved(path);
+  const ReplaceResult result = settingsStore().replace(path, text);
+  if (result.status == ReplaceStatus::ReadOnly) {
+    const std::string protection = settingsStore().protection(path);
+    tellNotSaved(path, protection.empty() ? "is write-protected" : protection);
+  }
   if (result.status == ReplaceStatus::NotAFile) tellOnce(path, "the settings were not saved: " + result.reason);
   if (result.status == ReplaceStatus::Failed)
     std::cerr << "sorvant: the settings were not saved: " << result.reason << "\n";

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "DisplayTestSupport.h"
 #include "display/Layout.h"
+#include "display/Marker.h"
 
 namespace sorvant::test {
 namespace {
@@ -9,6 +13,11 @@ namespace {
 TEST(Layout, ResizeSetsTheGeometryAndMovesTheControls) {
   QuietDisplay d;
   MainControls& m = d.ts.sys.main;
+  moveLastBearingMarker(d.ts.sys, 0);  // a bearing to the right, on a smaller window
+  d.ts.host.scaleHeight = 4000;
+  Form_Resize(d.ts.sys);
+  d.ts.host.scaleHeight = 6795;
+  d.ts.surface.clear();
   Form_Resize(d.ts.sys);  // outer 9900 x 7365, client 9780 x 6795
   EXPECT_FLOAT_EQ(d.st().AZRADIUS, 2718);
   EXPECT_FLOAT_EQ(d.st().CENTERX, 4890);
@@ -20,12 +29,15 @@ TEST(Layout, ResizeSetsTheGeometryAndMovesTheControls) {
   EXPECT_EQ(m.Frame_BOTTOM_RIGHT.top, 5700);
   EXPECT_EQ(m.Frame_GPS_FAIL.top, 3282);  // 3282.5, ties to even
 
-  // Cleared first; the cycle's first cursor erase runs from the centre straight to the right.
+  // Cleared first. The old cursor went with the clear: nothing is drawn in the disc's colour over
+  // the new picture where it was. The last bearing's marker comes back, around the new disc.
   const auto& ops = d.ts.surface.ops;
   EXPECT_EQ(ops.front().kind, DrawOp::Cls);
-  const DrawOp erase = d.linesIn(d.ts.sys.color(AzimuthBackground)).front();
-  EXPECT_FLOAT_EQ(erase.dx, 2718);
-  EXPECT_FLOAT_EQ(erase.dy, 0);
+  EXPECT_TRUE(d.linesIn(d.ts.sys.color(AzimuthBackground)).empty());
+  const auto markers = d.circlesIn(d.ts.sys.color(CursorColor));
+  EXPECT_TRUE(std::any_of(markers.begin(), markers.end(), [](const DrawOp& c) {
+    return c.r == 75 && std::abs(c.x - (4890 + 2718 + 250)) < 1 && std::abs(c.y - 3647.5f) < 1;
+  }));
 
   CmdButton_CONTROLS_Click(d.ts.sys);
   Form_Resize(d.ts.sys);

@@ -143,6 +143,26 @@ TEST_F(Compass, LongSentenceIsReadWhenItsWholeChecksumIsRight) {
     EXPECT_EQ(st.HEADING, 123) << refused;
   }
   EXPECT_EQ(nmea::readCourse(rmc + kFiller).outcome, Outcome::Accepted);
+
+  // Any length up to 120, also the lengths whose "*hh" straddles the standard's 80 characters, for
+  // RMC and VTG alike: the course is read from the whole sentence.
+  const auto ofLength = [](const std::string& head, const std::string& tail, std::size_t length) {
+    return sentence(head + std::string(length - 4 - head.size() - tail.size(), '0') + tail);
+  };
+  for (std::size_t length : {77u, 78u, 79u, 80u, 81u, 82u, 83u, 84u, 119u, 120u}) {
+    for (const std::string& text :
+         {ofLength("GNRMC,123519.00,A,4807.038,N,01131.0", ",E,22.4,200.4,071226,003.1,W,A,V", length),
+          ofLength("GPVTG,200.4,T,190.0", ",M,22.4,N,41.5,K,A", length)}) {
+      ASSERT_EQ(text.size(), length + 2) << text;
+      st.HEADING = 123;
+      gps(text + kFiller);
+      EXPECT_EQ(st.HEADING, 200) << text;
+      EXPECT_TRUE(accepted()) << text;
+    }
+  }
+  st.HEADING = 123;
+  gps("$GNRMC,123519.00,A,4807.038,N,01131.0004567890,E,22.4,084.4,071226,003.1,W,A,V*43\r\n");
+  EXPECT_EQ(st.HEADING, 84);
 }
 
 TEST_F(Compass, ReceiverVerdictAndRangesDecide) {

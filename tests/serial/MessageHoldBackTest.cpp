@@ -32,6 +32,39 @@ TEST(MessageHoldBack, KeepsACutMessageForTheTimeItsRestTakesAtTheLineSpeed) {
   EXPECT_EQ(MessageHoldBack::holdMs(2400), 13 + 26);
   EXPECT_EQ(MessageHoldBack::holdMs(1200), 25 + 26);
   EXPECT_EQ(MessageHoldBack::holdMs(0), MessageHoldBack::holdMs(1200));
+
+  // On a clock: every arrival restarts the wait, and the held start goes once the line has been quiet
+  // for the hold time of its speed, not a millisecond sooner.
+  MessageHoldBack timed;
+  EXPECT_EQ(timed.holdTimeMs(), MessageHoldBack::holdMs(1200));
+  timed.setLineSpeed(4800);
+  ASSERT_EQ(timed.holdTimeMs(), 33);
+  double now = 5000.0;
+  EXPECT_EQ(timed.msUntilDue(now), 0);
+  EXPECT_EQ(timed.releaseIfQuiet(now), "");
+  EXPECT_EQ(timed.feed("$GPVTG,,\r\n%1", now), "$GPVTG,,\r\n");
+  EXPECT_EQ(timed.msUntilDue(now), 33);
+  now += 0.020;
+  EXPECT_EQ(timed.feed("2", now), "");
+  now += 0.032;
+  EXPECT_EQ(timed.msUntilDue(now), 1);
+  EXPECT_EQ(timed.releaseIfQuiet(now), "");
+  EXPECT_EQ(timed.held(), 3u);
+  now += 0.001;
+  EXPECT_EQ(timed.msUntilDue(now), 0);
+  EXPECT_EQ(timed.releaseIfQuiet(now), "%12");
+  EXPECT_FALSE(timed.holding());
+  // However late the rest comes by the clock, it completes the message if it comes before the asking.
+  EXPECT_EQ(timed.feed("%4", now), "");
+  now += 0.5;
+  EXPECT_EQ(timed.feed("56\r\n%", now), "%456\r\n");
+  EXPECT_EQ(timed.releaseIfQuiet(now + 0.032), "");
+  EXPECT_EQ(timed.releaseIfQuiet(now + 0.033), "%");
+  // A slower line waits longer.
+  timed.setLineSpeed(1200);
+  timed.feed("%9", now);
+  EXPECT_EQ(timed.releaseIfQuiet(now + 0.050), "");
+  EXPECT_EQ(timed.releaseIfQuiet(now + 0.051), "%9");
 }
 
 }  // namespace

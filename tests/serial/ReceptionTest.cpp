@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include "histogram/TestSource.h"
+#include "input/KeyMap.h"
+#include "options/OptionsCommands.h"
+#include "serial/Compass.h"
 #include "serial/Reception.h"
 #include "serial/SerialTestSupport.h"
 
@@ -116,6 +120,98 @@ TEST_F(Reception, MessagesThatFindThePeriodTakenWaitForLaterPeriods) {
   for (int i = 0; i < 5; ++i) t.tick();
   EXPECT_EQ(st.INCOUNT, 10 + static_cast<Integer>(kDfWaitingLimit));
   EXPECT_TRUE(st.dfWaiting.empty());
+}
+
+// Bearings still waiting when the operator starts another picture belong to the old one: clear,
+// recall, the source or acquisition switched either way and a change of port or speed drop them.
+// Other commands leave them to be counted.
+TEST_F(Reception, CommandsThatStartAnotherPictureDropTheWaitingMessages) {
+  std::string ten;
+  for (int n = 10; n < 20; ++n) ten += "%0" + std::to_string(n) + "\r\n";
+  const auto emptyPicture = [&] {
+    for (int bin = 1; bin <= 360; ++bin)
+      if (st.BEARING_COUNT[bin] != 0 || st.SECTOR_SUM[bin] != 0) return false;
+    return st.MAXVECTOR == 0;
+  };
+  struct Case {
+    const char* what;
+    std::vector<int> keys;
+    bool fresh;  // the command starts an empty picture
+  };
+  for (const Case& c :
+       {Case{"C", {KeyC}, true}, Case{"1 7 A", {Key1, Key7, KeyA}, true}, Case{"T T", {KeyT, KeyT}, true},
+        Case{"A A", {KeyA, KeyA}, false}, Case{"baud", {}, false}, Case{"S V", {KeyS, KeyV}, false}}) {
+    ASSERT_EQ(m.CmdButton_TEST.caption, kTestOff) << c.what;
+    ASSERT_EQ(m.CmdButton_ACQUIRE.caption, kAcquireOn) << c.what;
+    // Ten in one read, the command 80 ms later: one at once and one at the tick between are counted.
+    const Integer before = st.INCOUNT;
+    t.receive(ten);
+    t.tick();
+    t.clock.advance(0.03);
+    ASSERT_EQ(st.INCOUNT, before + 2) << c.what;
+    for (int key : c.keys) Form_KeyDown(t.sys, key, 0);
+    if (std::string(c.what) == "baud") {
+      CmdButton_BAUD_RATE_Click(t.sys);
+      CmdButton_BAUD_RATE_Click(t.sys);
+      ASSERT_TRUE(t.port.portOpen());
+    }
+    const Integer after = st.INCOUNT;
+    for (int i = 0; i < 15; ++i) t.tick();
+    if (std::string(c.what) == "S V") {
+      EXPECT_EQ(st.INCOUNT, after + 8) << c.what;
+      continue;
+    }
+    EXPECT_TRUE(st.dfWaiting.empty()) << c.what;
+    EXPECT_EQ(st.INCOUNT, after) << c.what;
+    EXPECT_EQ(m.Label_TOTAL_BRG.caption, c.fresh ? kTotalBrgZero : totalBrgCaption(after)) << c.what;
+    EXPECT_EQ(emptyPicture(), c.fresh) << c.what;
+  }
+}
+
+// A waiting message is counted with the heading in force when it arrived, as it would have been had
+// it been taken at once; the marker and the caption then show it where its vector is drawn, relative
+// to the heading now.
+TEST_F(Reception, WaitingMessageKeepsTheHeadingItArrivedWith) {
+  const auto markerOnItsVector = [&](int trueBearing) {
+    // Where the vector of that bin points on the display as it is turned now.
+    const double degrees = 90 + st.HEADING - (t.sys.varOn() ? st.HEADING_CORRECTION : 0) - trueBearing;
+    const double k = 3.14159265358979 / 180;
+    return std::abs(std::cos(st.DFBUGBRG) - std::cos(degrees * k)) < 1e-3 &&
+           std::abs(std::sin(st.DFBUGBRG) - std::sin(degrees * k)) < 1e-3;
+  };
+  std::string ten;
+  for (int n = 0; n < 10; ++n) ten += "%090\r\n";
+
+  // Heading 000, ten bearings and then a course of 180 in one read.
+  useGpsHeading(t);
+  st.HEADING = 0;
+  t.receive(ten + sentence("GPVTG,180.0,T,,M,010.0,N,018.5,K,A") + kFiller);
+  EXPECT_EQ(st.HEADING, 180);
+  for (int i = 0; i < 12; ++i) {
+    t.tick();
+    EXPECT_TRUE(markerOnItsVector(90)) << i;
+  }
+  EXPECT_EQ(st.INCOUNT, 10);
+  EXPECT_EQ(st.BEARING_COUNT[90], 10);
+  EXPECT_EQ(m.Label_LAST_BRG.caption, "LAST BRG : 270");
+
+  // Manual steps while they wait, with the variation turning the display.
+  t.sys.opt.CmdButton_HEADING.caption = kHeadingManual;
+  t.sys.opt.HEADING_CORRECTION = st.HEADING_CORRECTION = 15;
+  CmdButton_VAR_Click(t.sys);
+  st.HEADING = 0;
+  t.receive(ten);
+  EXPECT_EQ(m.Label_LAST_BRG.caption, "LAST BRG : 090");
+  EXPECT_TRUE(markerOnItsVector(90));
+  for (int i = 0; i < 9; ++i) {
+    if (i < 5) Form_KeyDown(t.sys, KeyPad6, ShiftMask);  // ten degrees clockwise
+    t.tick();
+    EXPECT_TRUE(markerOnItsVector(90)) << i;
+  }
+  EXPECT_EQ(st.BEARING_COUNT[90], 20);
+  EXPECT_EQ(st.INCOUNT, 20);
+  EXPECT_EQ(st.HEADING, 50);
+  EXPECT_EQ(m.Label_LAST_BRG.caption, "LAST BRG : 040");
 }
 
 TEST_F(Reception, OutOfRangeBearingIsRejectedWithoutTrace) {

@@ -8,8 +8,8 @@
 #include <string>
 #include <thread>
 
+#include "os/win32/Win32SerialDevice.h"
 #include "serial/ComPortPath.h"
-#include "serial/Win32SerialDevice.h"
 #include "support/Environment.h"
 
 namespace sorvant::test {
@@ -63,8 +63,8 @@ TEST(Win32SerialDevice, ReadsTheLineAtItsSpeedAndTellsAMissingOrVanishedDevice) 
   // Every byte value, NUL and the flow-control characters included, then a mixed stream.
   std::string sent;
   for (int c = 0; c < 256; ++c) sent += static_cast<char>(c);
-  for (int i = 0; i < 20; ++i) sent += "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n%" +
-                                       std::to_string(100 + i);
+  for (int i = 0; i < 20; ++i)
+    sent += "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n%" + std::to_string(100 + i);
   DWORD written = 0;
   ASSERT_TRUE(WriteFile(peer, sent.data(), static_cast<DWORD>(sent.size()), &written, nullptr));
   ASSERT_EQ(written, sent.size());

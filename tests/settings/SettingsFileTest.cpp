@@ -15,6 +15,7 @@
 
 #include "histogram/TestSource.h"
 #include "options/OptionsCommands.h"
+#include "serial/ComPortPath.h"
 #include "settings/FileReplace.h"
 #include "settings/SettingsFile.h"
 #include "settings/StartUp.h"
@@ -270,19 +271,46 @@ TEST_F(SettingsTest, AFolderThatCannotBeWrittenNeitherStopsStartNorShutdown) {
 
   // A folder that takes no new files (C:/ to a standard account) while the file itself may be changed:
   // the file is rewritten where it stands, cut to its new length, nothing left beside it.
-  lines.push_back("a line after the last");
-  store(joined(lines));
-  ts = start();
-  ts->port.setCommPort(9);
+  // The same wherever no new file can be made, for whatever reason: no permission, no inodes left
+  // (a full tmpfs, a full FAT root folder), a quota, no descriptors left.
+  static int refusal = 0;
+  for (const int error : {EACCES, EPERM, ENOSPC, EDQUOT, EMFILE, ENFILE}) {
+    lines = defaultLines();
+    lines[40] = "3";
+    lines.push_back("a line after the last");
+    store(joined(lines));
+    ts = start();
+    ts->port.setCommPort(9);
+    refusal = error;
+    createNewFile = [](const fs::path&) {
+      errno = refusal;
+      return -1;
+    };
+    const bool written = writeSettings(ts->sys, file());
+    createNewFile = realCreate;
+    EXPECT_TRUE(written) << error;
+    EXPECT_EQ(linesOf(contents(file())).size(), 46u) << error;
+    EXPECT_EQ(linesOf(contents(file()))[40], "9") << error;
+    EXPECT_EQ(folderEntries(), (std::set<std::string>{"Sorvant.ini"})) << error;
+  }
+  // A new file that can be made but not filled (no room left for its blocks): the old file's own
+  // blocks take the new content, and the temporary file goes.
+  static int flushes = 0;
+  flushes = 0;
+  syncToDisk = [](int fd) {
+    if (flushes++ > 0) return realSync(fd);
+    errno = ENOSPC;
+    return -1;
+  };
+  ts->port.setCommPort(10);
+  EXPECT_TRUE(writeSettings(ts->sys, file()));
+  syncToDisk = realSync;
+  EXPECT_EQ(linesOf(contents(file()))[40], "10");
+  EXPECT_EQ(folderEntries(), (std::set<std::string>{"Sorvant.ini"}));
   createNewFile = [](const fs::path&) {
     errno = EACCES;
     return -1;
   };
-  const bool written = writeSettings(ts->sys, file());
-  EXPECT_TRUE(written);
-  EXPECT_EQ(linesOf(contents(file())).size(), 46u);
-  EXPECT_EQ(linesOf(contents(file()))[40], "9");
-  EXPECT_EQ(folderEntries(), (std::set<std::string>{"Sorvant.ini"}));
   // With no file there yet (a copy run without its installer) nothing can be kept, and start-up says
   // so where the operator can see it, standard error being shown nowhere on Windows.
   fs::remove(file());
@@ -448,6 +476,29 @@ void SettingsTest::checkLinkedFile() {
   EXPECT_TRUE(fs::is_symlink(file()));
   EXPECT_EQ(linesOf(contents(stick / "Sorvant.ini"))[40], "6");
   EXPECT_EQ(start()->port.commPort(), 6);
+
+  // A link to a file that is not there (the stick not plugged in) is no damage: the defaults are in
+  // use and nothing is said, nothing kept aside; only a save at the end that fails is told.
+  fs::remove_all(stick);
+  testing::internal::CaptureStderr();
+  ts = start();
+  EXPECT_EQ(linesSaid(testing::internal::GetCapturedStderr()), 0u);
+  EXPECT_EQ(ts->sys.main.CmdButton_QUIT.toolTip, "");
+  EXPECT_EQ(ts->port.commPort(), 1);
+  EXPECT_FALSE(fs::exists(folder_ / "sorvant" / "Sorvant.ini.bad.1"));
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(writeSettings(ts->sys, file()));
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("not saved: " + (stick / "Sorvant.ini").string() + " (linked from " + file().string() + ")"),
+            std::string::npos)
+      << said;
+  // Plugged in, still without the file: it is made through the link, which stays a link.
+  fs::create_directories(stick);
+  ts = start();
+  ts->port.setCommPort(7);
+  unloadSystem(ts->sys);
+  EXPECT_TRUE(fs::is_symlink(file()));
+  EXPECT_EQ(linesOf(contents(stick / "Sorvant.ini"))[40], "7");
 }
 
 TEST_F(SettingsTest, ALinkedFileStaysLinkedAndAWriteProtectedOneIsReadButNeverReplaced) {
@@ -482,6 +533,75 @@ TEST_F(SettingsTest, ALinkedFileStaysLinkedAndAWriteProtectedOneIsReadButNeverRe
   EXPECT_FALSE(fs::exists(bad()));
   fs::permissions(file(), fs::perms(0644));  // Windows will not delete a read-only file
 }
+
+#ifndef _WIN32
+// A file with more than one name (hard links into two config folders) is one file: a save keeps every
+// name on the new content, and damage is kept aside as a copy while the defaults go where it stands.
+TEST_F(SettingsTest, AFileWithOtherNamesKeepsThemWhenSavedOrFoundDamaged) {
+  std::vector<std::string> lines = defaultLines();
+  lines[40] = "3";
+  store(joined(lines));
+  const fs::path other = folder_ / "other" / "Sorvant.ini";
+  fs::create_directories(other.parent_path());
+  fs::create_hard_link(file(), other);
+  auto ts = start();
+  EXPECT_EQ(ts->port.commPort(), 3);
+  ts->port.setCommPort(5);
+  unloadSystem(ts->sys);
+  EXPECT_EQ(fs::hard_link_count(file()), 2u);
+  EXPECT_EQ(linesOf(contents(other))[40], "5");
+
+  lines.pop_back();
+  std::ofstream(other, std::ios::binary) << joined(lines);
+  ts = start();
+  EXPECT_EQ(contents(bad()), joined(lines));
+  EXPECT_EQ(fs::hard_link_count(file()), 2u);
+  EXPECT_EQ(contents(other), defaultFile());
+}
+
+// A config folder named in Latin-1 (not UTF-8): read, written, its damage kept aside, its name shown
+// byte for byte where it is not text, and its COMn links opened by the device they lead to.
+TEST_F(SettingsTest, AFolderNamedInLatin1IsReadWrittenAndNamedInMessages) {
+  const fs::path latin = folder_ / "caf\xe9";
+  const fs::path named = latin / "sorvant" / "Sorvant.ini";
+  fs::create_directories(named.parent_path());
+  std::vector<std::string> lines = defaultLines();
+  lines[40] = "3";
+  std::ofstream(named, std::ios::binary) << joined(lines);
+  auto ts = std::make_unique<TestSystem>(false, false);
+  redirectConfigFolder(latin);
+  ASSERT_EQ(settingsPath(), named);
+  loadSystem(ts->sys);
+  EXPECT_EQ(ts->port.commPort(), 3);
+  ts->port.setCommPort(6);
+  unloadSystem(ts->sys);
+  EXPECT_EQ(linesOf(contents(named))[40], "6");
+
+  fs::create_symlink("/dev/null", latin / "sorvant" / "COM1");
+  EXPECT_EQ(comPortPath(1), "/dev/null");
+  const std::string shown = (folder_ / "caf\\xE9" / "sorvant" / "COM1").string();
+  EXPECT_EQ(comPortDescription(1), "/dev/null (linked from " + shown + ")");
+
+  // Damaged and write-protected: both are said, with the defaults in use.
+  lines.pop_back();
+  std::ofstream(named, std::ios::binary) << joined(lines);
+  fs::permissions(named, fs::perms(0444));
+  testing::internal::CaptureStderr();
+  ts = std::make_unique<TestSystem>(false, false);
+  redirectConfigFolder(latin);
+  loadSystem(ts->sys);
+  const std::string said = testing::internal::GetCapturedStderr();
+  fs::permissions(named, fs::perms(0644));
+  EXPECT_EQ(ts->port.commPort(), 1);
+  EXPECT_EQ(linesSaid(said), 1u) << said;
+  const std::string expected = (folder_ / "caf\\xE9" / "sorvant" / "Sorvant.ini").string() +
+                               " is damaged and is write-protected: it was left as it is, the default settings are "
+                               "in use and changes will not be saved";
+  EXPECT_NE(said.find(expected), std::string::npos) << said;
+  EXPECT_EQ(ts->sys.main.CmdButton_QUIT.toolTip, expected);
+  EXPECT_EQ(contents(named), joined(lines));
+}
+#endif
 
 TEST_F(SettingsTest, PathFollowsAnAbsoluteXdgConfigHomeOnly) {
   if (kWindows) GTEST_SKIP() << "Linux and Unix only: Windows keeps the settings at C:/Sorvant.ini";

@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QPointingDevice>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QThread>
+#include <chrono>
 #include <functional>
 #include <tuple>
 
@@ -12,6 +14,8 @@
 #include "histogram/TestSource.h"
 #include "input/KeyMap.h"
 #include "input/QtKeys.h"
+#include "input/QtStepButtons.h"
+#include "input/StepButtons.h"
 #include "shell/ShellFixture.h"
 
 namespace sorvant::test {
@@ -198,7 +202,7 @@ TEST(Keyboard, CreditsCounterActsAtExactlyFive) {
   EXPECT_EQ(m.Label_COMPANY.caption, "changed");
 }
 
-TEST(Keyboard, HeldStepButtonRepeatsUntilAnyMouseButtonIsReleasedWhereverThePointerIs) {
+TEST(Keyboard, HeldStepButtonRepeatsUntilTheMouseButtonOrFingerIsLiftedWhereverItIs) {
   ShellFixture f;
   DisplayState& st = f.sys.st;
   const TimerModel& timer = f.sys.main.Timer_MOUSE_DOWN;
@@ -221,7 +225,7 @@ TEST(Keyboard, HeldStepButtonRepeatsUntilAnyMouseButtonIsReleasedWhereverThePoin
   ASSERT_TRUE(pumpUntil([&] { return st.HEADING != offButton; }));
   QTest::mouseMove(button, button->rect().center());
   EXPECT_EQ(st.MOUSE_DOWN_STRING, "HDG_CW");
-  EXPECT_LT(timer.interval, 500);
+  EXPECT_EQ(mouseDownPeriodMs(timer.interval), kRepeatTickMs);
   QTest::mouseRelease(button, Qt::LeftButton);
   const int held = st.HEADING;
   EXPECT_EQ(st.MOUSE_DOWN_STRING, "NONE");
@@ -240,6 +244,68 @@ TEST(Keyboard, HeldStepButtonRepeatsUntilAnyMouseButtonIsReleasedWhereverThePoin
   QTest::mouseRelease(button, Qt::MiddleButton);
   EXPECT_EQ(st.MOUSE_DOWN_STRING, "NONE");
   EXPECT_TRUE(st.BIGSTEP);  // no click followed: the next click is swallowed
+
+  // A finger on a touch screen does what the left mouse button does, each touch counted once. The
+  // cursor buttons hold as the heading buttons do.
+  QPointingDevice* screen = QTest::createTouchDevice(QInputDevice::DeviceType::TouchScreen);
+  auto* cursor = qobject_cast<QPushButton*>(f.window.widgetFor(f.sys.main.CmdButton_CUR_CCW));
+  ASSERT_NE(cursor, nullptr);
+  const QPoint on = cursor->rect().center();
+  st.CURSOR_BEARING = 5;
+  // Each touch is delivered without running the event loop, so no timer tick comes between a tap's
+  // press and lift however slow the machine is.
+  const auto touch = [&] { return QTest::touchEvent(&f.window, screen, false); };
+  touch().press(0, on, cursor).commit(false);
+  touch().release(0, on, cursor).commit(false);
+  EXPECT_EQ(st.CURSOR_BEARING, 5);  // the tap's click ended the big steps of the held middle button
+  EXPECT_FALSE(st.BIGSTEP);
+  touch().press(0, on, cursor).commit(false);
+  EXPECT_EQ(st.MOUSE_DOWN_STRING, "CUR_CCW");
+  touch().release(0, on, cursor).commit(false);
+  EXPECT_EQ(st.CURSOR_BEARING, 4);  // a tap is one single step
+  EXPECT_EQ(st.MOUSE_DOWN_STRING, "NONE");
+  EXPECT_FALSE(timer.enabled);
+  QElapsedTimer pressed;
+  pressed.start();
+  touch().press(0, on, cursor).commit(false);
+  ASSERT_TRUE(pumpUntil([&] { return st.CURSOR_BEARING != 4; }));
+  EXPECT_GE(pressed.elapsed(), 500);  // the first repeat after half a second
+  EXPECT_EQ(st.CURSOR_BEARING, 354);
+  // The finger slides off the button and the repeat goes on; lifted there, it ends the repeat, and
+  // no click follows.
+  touch().move(0, QPoint(-40, -40), cursor).commit(false);
+  ASSERT_TRUE(pumpUntil([&] { return st.CURSOR_BEARING != 354; }));
+  touch().release(0, QPoint(-40, -40), cursor).commit(false);
+  const int lifted = st.CURSOR_BEARING;
+  EXPECT_EQ(st.MOUSE_DOWN_STRING, "NONE");
+  EXPECT_FALSE(timer.enabled);
+  EXPECT_TRUE(st.BIGSTEP);
+  QTest::qWait(50);
+  EXPECT_EQ(st.CURSOR_BEARING, lifted);
+
+  // The shell's timer waits whole milliseconds and keeps the exact period: 64 repeats take one
+  // second after the half-second wait. A tick handled late is followed by one more at once, not by
+  // a burst of the ticks it missed.
+  using std::chrono::milliseconds;
+  using std::chrono::nanoseconds;
+  const nanoseconds period(15'625'000);
+  TickSchedule schedule;
+  nanoseconds now(123'456'789);
+  milliseconds wait = schedule.start(now, milliseconds(500));
+  EXPECT_EQ(wait, milliseconds(500));
+  milliseconds total(0);
+  for (int tick = 0; tick < 64; ++tick) {
+    now += wait;
+    wait = schedule.next(now, period);
+    EXPECT_TRUE(wait == milliseconds(15) || wait == milliseconds(16)) << wait.count();
+    total += wait;
+  }
+  EXPECT_EQ(total, milliseconds(1000));
+  now += wait + milliseconds(40);
+  EXPECT_EQ(schedule.next(now, period), milliseconds(0));
+  wait = schedule.next(now, period);
+  EXPECT_GT(wait, milliseconds(0));
+  EXPECT_LE(wait, milliseconds(16));
 }
 
 TEST(Keyboard, QuitClosesTheWindowAndThePort) {

@@ -28,6 +28,9 @@ class WholeWindowSurface final : public Surface {
   void Circle(float x, float y, float r) override { pass().Circle(x, y, r); }
   void Print(const std::string& text) override { pass().Print(text); }
   void Refresh() override { pass().Refresh(); }
+  void clipTo(float x, float y, float width, float height) override { image.clipTo(x, y, width, height); }
+  void unclip() override { image.unclip(); }
+  float pixelTwips() const override { return image.pixelTwips(); }
 
  private:
   ImageSurface& pass() {
@@ -90,12 +93,13 @@ struct SideBySide {
           const auto* now = reinterpret_cast<const QRgb*>(after.constScanLine(y));
           const auto* was = reinterpret_cast<const QRgb*>(before.constScanLine(y));
           for (int x = 0; x < after.width(); ++x)
-            if (now[x] != was[x] && !repainted.contains(QPoint(x / ratio, y / ratio) + area.topLeft())) ++notRepainted;
+            if (now[x] != was[x] && !repainted.contains(QPoint(int(x / ratio), int(y / ratio)) + area.topLeft()))
+              ++notRepainted;
         }
     }
     step(*full);
   }
-  void resize(int width, int height, int devicePixelRatio = 1) {
+  void resize(int width, int height, qreal devicePixelRatio = 1) {
     ratio = devicePixelRatio;
     both([&](Display& d) {
       d.host.scaleWidth = width * 15.0f;
@@ -120,11 +124,21 @@ struct SideBySide {
       Form_KeyUp(d.sys, code, shift);
     });
   }
+  // W twice: the normal window, then the maximised one of the given size again.
+  void windowTwice(int width, int height) {
+    key(KeyW);
+    resize(652, 453, ratio);
+    ticks(1);
+    key(KeyW);
+    resize(width, height, ratio);
+    ticks(1);
+  }
   // Pixels of the window on which the two displays differ.
   int differingPixels() {
     const QImage& whole = fullImage.image.image();
     const QImage& part = partialImage.image();
-    const QRect area(partialImage.area().topLeft() * ratio, partialImage.area().size() * ratio);
+    const QRect area(QPoint(qRound(partialImage.area().left() * ratio), qRound(partialImage.area().top() * ratio)),
+                     part.size());
     const QRgb outside = partialImage.outsideColor().rgb();
     int differ = 0;
     for (int y = 0; y < whole.height(); ++y) {
@@ -141,12 +155,30 @@ struct SideBySide {
 
   ImageSurface partialImage;
   WholeWindowSurface fullImage;
-  int ratio = 1;  // device pixels per window pixel
+  qreal ratio = 1;  // device pixels per window pixel
   int steps = 0;
   int notRepainted = 0;
   std::unique_ptr<Display> partial;
   std::unique_ptr<Display> full;
 };
+
+// Pixels on which two images of the same size differ.
+int differing(const QImage& a, const QImage& b) {
+  if (a.size() != b.size()) return a.width() * a.height();
+  int n = 0;
+  for (int y = 0; y < a.height(); ++y) {
+    const auto* p = reinterpret_cast<const QRgb*>(a.constScanLine(y));
+    const auto* q = reinterpret_cast<const QRgb*>(b.constScanLine(y));
+    for (int x = 0; x < a.width(); ++x) n += p[x] != q[x];
+  }
+  return n;
+}
+
+void feedBearing(SideBySide& d, int bearing) {
+  d.both([&](Display& x) {
+    x.port.feed("%" + std::string(bearing < 10 ? "00" : bearing < 100 ? "0" : "") + std::to_string(bearing));
+  });
+}
 
 TEST(PartialDrawing, LeavesTheSamePixelsAsDrawingEverythingInEveryCycle) {
   SideBySide d;
@@ -197,10 +229,7 @@ TEST(PartialDrawing, LeavesTheSamePixelsAsDrawingEverythingInEveryCycle) {
   d.key(KeyA);
   ASSERT_TRUE(d.partial->port.portOpen());
   for (int i = 0; i < 1500; ++i) {
-    const int bearing = (i * 7 % 40 + 300 + i / 50) % 360;
-    d.both([&](Display& x) {
-      x.port.feed("%" + std::string(bearing < 10 ? "00" : bearing < 100 ? "0" : "") + std::to_string(bearing));
-    });
+    feedBearing(d, (i * 7 % 40 + 300 + i / 50) % 360);
     d.ticks(1);
     if (i % 300 == 299) check("serial bearings");
     if (i == 700) d.key(KeyPad2, ShiftMask);  // the cursor onto the bearings
@@ -212,13 +241,39 @@ TEST(PartialDrawing, LeavesTheSamePixelsAsDrawingEverythingInEveryCycle) {
   for (int i = 0; i < 400; ++i) {
     // Bearings spread around the cursor, so the vectors under its line keep changing.
     const DisplayState& st = d.partial->sys.st;
-    const int bearing = ((st.CURSOR_BEARING - st.HEADING + i * 7 % 21 - 10) % 360 + 360) % 360;
-    d.both([&](Display& x) {
-      x.port.feed("%" + std::string(bearing < 10 ? "00" : bearing < 100 ? "0" : "") + std::to_string(bearing));
-    });
+    feedBearing(d, ((st.CURSOR_BEARING - st.HEADING + i * 7 % 21 - 10) % 360 + 360) % 360);
     d.ticks(1);
   }
   check("scale 2");
+
+  // A still picture (acquisition stopped) at whole and fractional scales. W twice draws everything
+  // afresh: it must give back the very picture the cycles drew, and after cursor steps the picture
+  // must be the one W twice then draws. The cursor never cuts the rings, ticks or letters under it.
+  for (const qreal ratio : {1.0, 1.25, 1.5, 2.0}) {
+    SCOPED_TRACE(ratio);
+    d.resize(800, 520, ratio);
+    for (int i = 0; i < 150; ++i) {
+      feedBearing(d, (i * 11 % 50 + 20 + i / 10) % 360);
+      d.ticks(1);
+    }
+    d.key(KeyA);
+    d.ticks(2);
+    const QImage still = d.partialImage.image().copy();
+    d.windowTwice(800, 520);
+    EXPECT_EQ(differing(still, d.partialImage.image()), 0);
+    check("W twice");
+    for (int i = 0; i < 3; ++i) {
+      d.key(KeyPad8);
+      d.ticks(2);
+    }
+    d.key(KeyPad2, ShiftMask);
+    d.ticks(2);
+    check("cursor steps");
+    const QImage stepped = d.partialImage.image().copy();
+    d.windowTwice(800, 520);
+    EXPECT_EQ(differing(stepped, d.partialImage.image()), 0);
+    d.key(KeyA);
+  }
   EXPECT_EQ(d.notRepainted, 0);
 }
 

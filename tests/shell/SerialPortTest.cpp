@@ -2,6 +2,7 @@
 // end through the COMn link and the test writes to the other end.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -24,10 +25,10 @@
 #include "cycle/Cycle.h"
 #include "display/Layout.h"
 #include "histogram/TestSource.h"
-#include "serial/SystemSerialPort.h"
 #include "serial/Reception.h"
 #include "settings/SettingsFile.h"
 #include "settings/StartUp.h"
+#include "shell/QtSerialPort.h"
 #include "support/Fakes.h"
 #include "support/RecordingSurface.h"
 
@@ -59,7 +60,12 @@ class PtyPair {
     if (!socat_.waitForStarted(3000)) return false;
     if (!waitUntil([this] { return QFileInfo::exists(a_) && QFileInfo::exists(b_); }, 5000)) return false;
     fd_ = ::open(b_.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    return fd_ >= 0;
+    if (fd_ < 0) return false;
+    // socat links each end before it makes it raw: written sooner, "\n" would go out as "\r\n".
+    termios t{};
+    if (::tcgetattr(fd_, &t) != 0) return false;
+    ::cfmakeraw(&t);
+    return ::tcsetattr(fd_, TCSANOW, &t) == 0;
   }
   // Ends socat: killed, the devices vanish as an unplugged adapter does.
   void stop(bool kill) {
@@ -124,7 +130,7 @@ class SerialPortTest : public ::testing::Test {
     ASSERT_TRUE(QFile::link(target, dir_.path() + "/sorvant/COM" + QString::number(n)));
   }
   // Collects what each receive event hands over, reading as the receive handler does.
-  void collect(SystemSerialPort& port) {
+  void collect(QtSerialPort& port) {
     port.setReceiveHandler([this, &port] {
       chunks_.push_back(port.input());
       port.discardInput();
@@ -146,8 +152,12 @@ class SerialPortTest : public ::testing::Test {
   QByteArray oldXdg_;
 };
 
+// The hold-back's timing is the rules' (tested on a fake clock); here the port is given a fake clock
+// that only the test moves, so a test process paused between two writes cannot release a cut message.
 TEST_F(SerialPortTest, DeliversDfMessagesWholeAndAllCharactersInOrder) {
-  SystemSerialPort port;
+  test::FakeClock clock;
+  QtSerialPort port;
+  port.useClock(clock);
   collect(port);
   port.setSettings("1200,n,8,1");
   EXPECT_EQ(port.holdBackMs(), MessageHoldBack::holdMs(1200));
@@ -161,19 +171,25 @@ TEST_F(SerialPortTest, DeliversDfMessagesWholeAndAllCharactersInOrder) {
   ASSERT_TRUE(pty_->write("%123\r\n"));
   ASSERT_TRUE(receivedEnds("%123\r\n"));
 
-  // A message split across writes reaches the handler in one piece.
+  // A message split across writes reaches the handler in one piece, however long the writer pauses
+  // in wall time: only the port's clock says how long the line has been quiet.
   chunks_.clear();
   ASSERT_TRUE(pty_->write("$GPVTG,,\r\n%1"));
   ASSERT_TRUE(waitUntil([&] { return port.heldBack() == 2; }));
+  QTest::qWait(3 * port.holdBackMs());
+  EXPECT_EQ(received(), "$GPVTG,,\r\n");
   ASSERT_TRUE(pty_->write("23\r"));
   ASSERT_TRUE(receivedEnds("%123\r"));
   EXPECT_EQ(received(), "$GPVTG,,\r\n%123\r");
   for (const std::string& chunk : chunks_) EXPECT_FALSE(chunk.ends_with("%1")) << chunk;
 
-  // A message that never gets its digits is still handed over once the line goes quiet.
+  // A message that never gets its digits is still handed over once the line has been quiet for the
+  // hold time on the port's clock.
   chunks_.clear();
   ASSERT_TRUE(pty_->write("%7"));
-  ASSERT_TRUE(receivedEnds("%7", 1000));
+  ASSERT_TRUE(waitUntil([&] { return port.heldBack() == 2; }));
+  clock.advance(port.holdBackMs() / 1000.0);
+  ASSERT_TRUE(receivedEnds("%7"));
   EXPECT_EQ(chunks_, std::vector<std::string>{"%7"});
 
   // A long mixed stream arrives complete and in order, whatever the reads cut it into.
@@ -192,14 +208,14 @@ TEST_F(SerialPortTest, DeliversDfMessagesWholeAndAllCharactersInOrder) {
 
 TEST_F(SerialPortTest, FailedOpenLeavesThePortClosedAndSaysWhy) {
   linkPort(2, dir_.path() + "/unplugged");
-  SystemSerialPort missing;
+  QtSerialPort missing;
   missing.setCommPort(2);
   EXPECT_FALSE(missing.open());
   EXPECT_FALSE(missing.portOpen());
   EXPECT_NE(missing.lastError().find("COM2"), std::string::npos) << missing.lastError();
   EXPECT_NE(missing.lastError().find("no such device"), std::string::npos) << missing.lastError();
 
-  SystemSerialPort first, second;
+  QtSerialPort first, second;
   ASSERT_TRUE(first.open()) << first.lastError();
   EXPECT_FALSE(second.open());
   EXPECT_FALSE(second.portOpen());
@@ -209,10 +225,36 @@ TEST_F(SerialPortTest, FailedOpenLeavesThePortClosedAndSaysWhy) {
   first.close();
   EXPECT_TRUE(second.open()) << second.lastError();
   EXPECT_EQ(second.lastError(), "");
+
+  // Links to things that are no serial line say what they are; waiting for them opens nothing, so
+  // nothing is read from them.
+  const QString file = dir_.path() + "/file";
+  QFile(file).open(QIODevice::WriteOnly);
+  const QString fifo = dir_.path() + "/fifo";
+  ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+  const std::pair<QString, std::string> kinds[] = {{file, "a regular file"},
+                                                   {dir_.path(), "a folder"},
+                                                   {fifo, "a FIFO"},
+                                                   {"/dev/null", "a character device without line settings"},
+                                                   {"/dev/zero", "a character device without line settings"},
+                                                   {"/dev/urandom", "a character device without line settings"}};
+  int n = 3;
+  for (const auto& [target, kind] : kinds) {
+    linkPort(n, target);
+    QtSerialPort wrong;
+    wrong.setCommPort(n++);
+    EXPECT_FALSE(wrong.open());
+    EXPECT_FALSE(wrong.portOpen());
+    EXPECT_NE(wrong.lastError().find("not a serial device: " + kind), std::string::npos) << wrong.lastError();
+    EXPECT_FALSE(wrong.openWaiting());
+    EXPECT_TRUE(wrong.portOpen());
+    EXPECT_FALSE(wrong.deviceOpen());
+    EXPECT_NE(wrong.lastError().find(kind), std::string::npos) << wrong.lastError();
+  }
 }
 
 TEST_F(SerialPortTest, SurvivesTheDeviceVanishingAndResumesWhenItReturns) {
-  SystemSerialPort port;
+  QtSerialPort port;
   collect(port);
   ASSERT_TRUE(port.open()) << port.lastError();
   ASSERT_TRUE(pty_->write("%001"));
@@ -233,9 +275,9 @@ TEST_F(SerialPortTest, SurvivesTheDeviceVanishingAndResumesWhenItReturns) {
   ASSERT_TRUE(waitUntil([&] { return !port.deviceOpen(); }));
   port.close();
   ASSERT_TRUE(pty_->start());
-  QTest::qWait(3 * SystemSerialPort::kReopenMs);
+  QTest::qWait(3 * QtSerialPort::kReopenMs);
   EXPECT_FALSE(port.deviceOpen());
-  SystemSerialPort other;
+  QtSerialPort other;
   EXPECT_TRUE(other.open()) << other.lastError();
 }
 
@@ -244,6 +286,7 @@ TEST_F(SerialPortTest, SurvivesTheDeviceVanishingAndResumesWhenItReturns) {
 // to, then turns from the test source to the receiver, which opens COM1.
 struct LiveSystem {
   explicit LiveSystem(bool toReceiver = true) {
+    port.useClock(clock);
     port.setReceiveHandler([this] { MSComm1_OnComm(sys); });
     initialiseSystem(sys);
     loadSystem(sys);
@@ -260,7 +303,7 @@ struct LiveSystem {
   }
 
   test::FakeClock clock;
-  SystemSerialPort port;
+  QtSerialPort port;
   test::RecordingSurface surface;
   test::FakeWindowHost host;
   test::FakePicker picker;
@@ -296,6 +339,8 @@ TEST_F(SerialPortTest, SystemCountsEachMessageOnceWithItsTrueBearing) {
   // Line noise counts nothing, also a "%" that ends the data and waits for characters that never come.
   live.tick();
   ASSERT_TRUE(pty_->write("%abc%%%%x%" + std::string(3, '\0') + " $GPGGA,%"));
+  ASSERT_TRUE(waitUntil([&] { return st.GPS_BUFFER.ends_with("$GPGGA,") && live.port.heldBack() == 1; }));
+  live.clock.advance(live.port.holdBackMs() / 1000.0);
   ASSERT_TRUE(waitUntil([&] { return st.GPS_BUFFER.ends_with("$GPGGA,%"); }));
   live.tick();
   ASSERT_TRUE(pty_->write("%%%300\r\n"));

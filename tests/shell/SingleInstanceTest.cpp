@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <filesystem>
 
 #include "settings/QtSingleInstance.h"
 
@@ -46,8 +47,8 @@ TEST(SingleInstance, ASecondStartOnTheSameFileEndsThroughAnyLinkAndFromAnyRuntim
   auto first = startProgram(home.filePath(QStringLiteral("config")), runtime.path());
   QLockFile lock(SingleInstance::lockFileName(file));
   qint64 pid = 0;
-  ASSERT_TRUE(QTest::qWaitFor([&] { return lock.getLockInfo(&pid, nullptr, nullptr) && pid == first->processId(); },
-                              30000));
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return lock.getLockInfo(&pid, nullptr, nullptr) && pid == first->processId(); }, 30000));
 
   // Through the linked folder, same session: asked to the front, this start ends.
   SingleInstance throughLink(linkedFile, runtime.path(), 30000);
@@ -73,6 +74,51 @@ TEST(SingleInstance, ASecondStartOnTheSameFileEndsThroughAnyLinkAndFromAnyRuntim
   QFile after(file);
   ASSERT_TRUE(after.open(QIODevice::ReadOnly));
   EXPECT_EQ(after.readAll().size(), before.size());
+}
+
+// A settings file reached through a link to a folder named in Latin-1, and the same file hard-linked
+// into another folder: a second start by either way ends, the first one is raised.
+TEST(SingleInstance, ASecondStartThroughAHardLinkOrAFolderNamedInLatin1Ends) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Linux and Unix: byte names, symbolic and hard links";
+#else
+  namespace fs = std::filesystem;
+  QTemporaryDir home;
+  QTemporaryDir runtime;
+  const fs::path base = home.path().toStdString();
+  const fs::path latin = base / "caf\xe9";
+  fs::create_directories(latin / "sorvant");
+  fs::create_directory_symlink(latin, base / "config");
+  const fs::path file = latin / "sorvant" / "Sorvant.ini";
+
+  auto first = startProgram(home.filePath(QStringLiteral("config")), runtime.path());
+  const auto holds = [&first](const QString& lockName) {
+    QLockFile lock(lockName);
+    qint64 pid = 0;
+    return !lockName.isEmpty() && lock.getLockInfo(&pid, nullptr, nullptr) && pid == first->processId();
+  };
+  ASSERT_TRUE(QTest::qWaitFor([&] { return holds(SingleInstance::sharedLockFileName(file)); }, 30000));
+  EXPECT_TRUE(fs::exists(latin / "sorvant" / "Sorvant.ini.lock"));
+  SingleInstance byItsName(file, runtime.path(), 30000);
+  EXPECT_FALSE(byItsName.claim());
+  EXPECT_TRUE(byItsName.answered());
+
+  // The file start-up made, under a second name in another folder.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return holds(SingleInstance::identityLockFileName(file)); }, 30000));
+  fs::create_directories(base / "other" / "sorvant");
+  fs::create_hard_link(file, base / "other" / "sorvant" / "Sorvant.ini");
+  SingleInstance byAnotherName(base / "other" / "sorvant" / "Sorvant.ini", runtime.path(), 30000);
+  EXPECT_FALSE(byAnotherName.claim());
+  EXPECT_TRUE(byAnotherName.answered());
+  EXPECT_EQ(first->state(), QProcess::Running);
+
+  const QString identityLock = SingleInstance::identityLockFileName(file);
+  first->terminate();
+  ASSERT_TRUE(first->waitForFinished(30000));
+  EXPECT_FALSE(fs::exists(latin / "sorvant" / "Sorvant.ini.lock"));
+  EXPECT_FALSE(QFile::exists(identityLock));
+  EXPECT_FALSE(QFile::exists(SingleInstance::sharedLockFileName(file)));
+#endif
 }
 
 }  // namespace

@@ -1,15 +1,19 @@
 #pragma once
-// Fakes of the platform interfaces: a clock the test sets, a port the test feeds, a window host
-// with fixed sizes, a colour picker with a scripted answer.
+// Fakes of the platform interfaces: a clock the test sets, a port the test feeds, a serial device the
+// test plays under the real serial line, a window host with fixed sizes, a colour picker with a scripted
+// answer.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/Interfaces.h"
+#include "serial/SerialDevice.h"
+#include "serial/SerialLine.h"
 
 namespace sorvant::test {
 
@@ -119,6 +123,101 @@ class FakePort final : public SerialPort {
   std::string error_;
   std::string pending_;
   std::function<void()> handler_;
+};
+
+// A serial device the test plays: bytes come with arrive(), an open fails while `refusal` holds a
+// reason, and unplug() takes the device away as pulling out an adapter does (the next read says so).
+class FakeSerialDevice final : public SerialDevice {
+ public:
+  static constexpr int kHandle = 42;  // what an open, notifying device gives to be watched
+
+  explicit FakeSerialDevice(bool polling = false) : polling_(polling) {}
+  bool open(const std::string& path, int baud) override {
+    close();
+    ++opens;
+    openedPath = path;
+    if (!refusal.empty()) {
+      error_ = refusal;
+      return false;
+    }
+    open_ = true;
+    speed = baud;
+    error_.clear();
+    return true;
+  }
+  bool isOpen() const override { return open_; }
+  bool setBaudRate(int baud) override {
+    if (!open_ || !acceptsSpeed) {
+      error_ = "the device does not accept the line settings";
+      return false;
+    }
+    speed = baud;
+    error_.clear();
+    return true;
+  }
+  bool read(std::string& into) override {
+    if (!open_) return false;
+    into += waiting;
+    waiting.clear();
+    if (!gone) return true;
+    close();
+    error_ = "the device has gone";
+    return false;
+  }
+  void close() override { open_ = false; }
+  const std::string& error() const override { return error_; }
+  bool polled() const override { return polling_; }
+  int readableHandle() const override { return open_ && !polling_ ? kHandle : -1; }
+
+  // Bytes come in on the line; the next read takes them.
+  void arrive(const std::string& bytes) { waiting += bytes; }
+  // The adapter is pulled out: the next read reports it gone (after the bytes that came before), and it
+  // cannot be opened until plugIn().
+  void unplug() {
+    gone = true;
+    refusal = "no such device";
+  }
+  void plugIn() {
+    gone = false;
+    refusal.clear();
+  }
+
+  std::string refusal;  // an open fails with this reason while it is not empty
+  bool gone = false;
+  bool acceptsSpeed = true;
+  std::string waiting;  // arrived, not read yet
+  int speed = 0;        // bit/s of the last open or speed change
+  int opens = 0;
+  std::string openedPath;
+
+ private:
+  bool polling_;
+  bool open_ = false;
+  std::string error_;
+};
+
+// The serial line on a fake device, with the test as its event loop: it records what the line asks
+// for, and the test calls readDevice(), releaseHeld() and reopen() when that is due.
+class DrivenSerialLine final : public SerialLine {
+ public:
+  static constexpr int kNotReading = -2;
+
+  explicit DrivenSerialLine(const Clock& clock,
+                            std::unique_ptr<FakeSerialDevice> owned = std::make_unique<FakeSerialDevice>())
+      : DrivenSerialLine(clock, *owned, std::move(owned)) {}
+
+  FakeSerialDevice& device;
+  int readingHandle = kNotReading;  // what readDevice() waits for: a handle, or -1 for polling
+  int releaseInMs = -1;             // releaseHeld() is wanted this many ms after it was asked; -1 not
+  int reopenMs = 0;                 // reopen() is wanted this often; 0 not
+
+ private:
+  DrivenSerialLine(const Clock& clock, FakeSerialDevice& raw, std::unique_ptr<FakeSerialDevice>&& owned)
+      : SerialLine(std::move(owned), clock), device(raw) {}
+  void readWhenReady(int handle) override { readingHandle = handle; }
+  void stopReading() override { readingHandle = kNotReading; }
+  void releaseHeldIn(int ms) override { releaseInMs = ms; }
+  void reopenEvery(int ms) override { reopenMs = ms; }
 };
 
 class FakeWindowHost final : public WindowHost {
