@@ -287,7 +287,7 @@ echo "load after: $(uptime)"
 
 # The table: X11 and each compositor, CPU with its ratio to X11's, resident memory.
 echo
-echo "Versions: $(Xvfb -version 2>&1 | grep -m1 -i 'x.org x server' || echo Xvfb), $(openbox --version 2>/dev/null | head -1)$(
+echo "Versions: Xvfb $(dpkg-query -W -f='${Version}' xvfb 2>/dev/null || true), $(openbox --version 2>/dev/null | head -1)$(
   for c in "${compositors[@]}"; do v=$(version_of "$c" || true); [[ -n $v ]] && printf ', %s' "$v"; done)"
 table() {
   local suffix=$1 label=$2
