@@ -211,6 +211,7 @@ for geometry in "${geometries[@]}"; do
   scale=1
   [[ $geometry == 3840x2160 ]] && scale=2
   # A display number no other X server uses, told by the server itself.
+  rm -f "$work/display"
   Xvfb -displayfd 3 -screen 0 "${geometry}x24" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
   pids+=($!)
   for ((i = 0; i < 500; ++i)); do [[ -s $work/display ]] && break; sleep 0.01; done

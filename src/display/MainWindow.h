@@ -30,6 +30,8 @@ class MainWindow final : public QWidget, public WindowHost {
   void attach(System& sys, ImageSurface& surface);
   // The widget that shows a control of the model (for tests and the options dialog).
   QWidget* widgetFor(const Control& control) const;
+  // On Wayland, the layers that show the drawing surface and the labels (for tests); null elsewhere.
+  const WaylandLayers* waylandLayers() const { return layers_.get(); }
   // Runs a rule as one delivered event: the rule, then the widgets brought up to date.
   void runEvent(const std::function<void()>& rule);
   // Called when the options dialog's values change the main window.

@@ -50,6 +50,7 @@ class WaylandLayers {
   // Whether the layers are in use, and how many buffers they keep (for tests and measurements).
   bool active() const { return state_ == State::Active; }
   std::size_t bufferCount() const;
+  std::size_t layerCount() const { return tiles_.size() + labels_.size(); }
 
  private:
   WaylandLayers(QWidget& window, ImageSurface& surface);
