@@ -17,6 +17,7 @@
 #include "display/ImageSurface.h"
 #include "display/Layout.h"
 #include "display/QtControlView.h"
+#include "display/QtWaylandLayers.h"
 #include "display/QtWindowSystem.h"
 #include "input/Dispatch.h"
 #include "input/KeyMap.h"
@@ -74,7 +75,8 @@ void MainWindow::attach(System& sys, ImageSurface& surface) {
   surface_ = &surface;
   setWindowTitle(QString::fromStdString(sys.main.caption));
   setWindowIcon(QIcon(QStringLiteral(":/icons/sorvant-256.png")));  // the options dialog shows it too
-  surface.setRepaintHandler([this](const QRegion& r) { update(r); });
+  layers_ = WaylandLayers::create(*this, surface);
+  surface.setRepaintHandler([this](const QRegion& r) { update(layers_ ? layers_->present(r) : r); });
   buildWidgets();
   qApp->installEventFilter(this);
   syncFromModel();
@@ -118,6 +120,7 @@ void MainWindow::syncFromModel() {
   const double dpi = logicalDpiX();
   for (ControlView& v : views_) applyControl(v, dpi);
   syncTimers();
+  if (layers_) layers_->syncLabels();
   if (optionsView_) optionsView_->syncFromModel();
 }
 
