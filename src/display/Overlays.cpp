@@ -70,17 +70,17 @@ Long ringStep(Single spacing, Single closest) {
 // leaves nothing of it behind (a line to each new end point would wander by a pixel here and there).
 void drawVector(Surface& s, const DisplayState& st, Single rimX, Single rimY, Single dx, Single dy) {
   const float endX = dx, endY = -dy;
+  const bool alongX = std::abs(rimX) >= std::abs(rimY);
+  if (alongX ? endX == 0 : endY == 0) return;
   // Across the main axis the cut leaves a few pixels of room: the line keeps within its end there.
   const float m = 3 * s.pixelTwips();
   float left, top, right, bottom;
-  if (std::abs(rimX) >= std::abs(rimY)) {
-    if (endX == 0) return;
+  if (alongX) {
     left = st.CENTERX + std::min(0.0f, endX);
     right = st.CENTERX + std::max(0.0f, endX);
     top = st.CENTERY + std::min(0.0f, endY) - m;
     bottom = st.CENTERY + std::max(0.0f, endY) + m;
   } else {
-    if (endY == 0) return;
     top = st.CENTERY + std::min(0.0f, endY);
     bottom = st.CENTERY + std::max(0.0f, endY);
     left = st.CENTERX + std::min(0.0f, endX) - m;
