@@ -113,7 +113,7 @@ int main(int argc, char** argv) {
     do {
       clock.advance(0.05);
       sorvant::Timer1_Timer(sys);
-    } while (!sys.st.dfWaiting.empty());
+    } while (!sys.run.dfWaiting.empty());
     char message[16];
     std::snprintf(message, sizeof message, "%%%03d\r\n", (i * 7) % 360);
     const auto before = sys.st.INCOUNT;

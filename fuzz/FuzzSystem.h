@@ -57,15 +57,9 @@ class MemoryStore final : public SettingsStore {
   }
 };
 
-// The one store of the process, in use from the first fuzz system on.
+// The one store of the process, given to every fuzz system.
 inline MemoryStore& memoryStore() {
-  static MemoryStore* store = [] {
-    auto* s = new MemoryStore();  // lives for the whole run, as the program's file does
-    useSettingsStore(s);
-    // Never read nor written: the store stands for whatever file this names.
-    redirectSettingsPath("/nonexistent/sorvant/Sorvant.ini");
-    return s;
-  }();
+  static MemoryStore* store = new MemoryStore();  // lives for the whole run, as the program's file does
   return *store;
 }
 
@@ -301,6 +295,7 @@ struct Snapshot {
   RandomSource random;
   CycleWatch watch;
   DisplayState st;
+  RunState run;
   ColorTable colors;
   MainControls main;
   OptionsControls opt;
@@ -319,6 +314,9 @@ struct BasicFuzzSystem {
     memoryStore().keptAside = 0;
     surface.watch = &watch;
     port.setReceiveHandler([this] { MSComm1_OnComm(sys); });
+    sys.settingsStore = &memoryStore();
+    // Never read nor written: the store stands for whatever file this names.
+    sys.settingsFile = "/nonexistent/sorvant/Sorvant.ini";
     initialiseSystem(sys);
     take(initial_);
     load();
@@ -410,7 +408,7 @@ struct BasicFuzzSystem {
     d.add(st.GPS_BUFFER);
     d.add(st.INBUFF);
     d.add(st.DF_MESSAGE);
-    d.add(st.dfWaiting.size());
+    d.add(sys.run.dfWaiting.size());
     const double numbers[] = {st.ACQTIME,
                               st.MAXVECTOR,
                               st.FOCUS,
@@ -423,8 +421,8 @@ struct BasicFuzzSystem {
                               static_cast<double>(st.GPS_TIME),
                               static_cast<double>(st.LAST_COM_TIME),
                               static_cast<double>(st.ROLLOVER),
-                              st.acquisitionSeconds,
-                              st.dfClock};
+                              sys.run.acquisitionSeconds,
+                              sys.run.dfClock};
     d.add(numbers);
     const int counts[] = {
         st.INCOUNT,           st.HEADING,     st.HEADING_CORRECTION, st.CURSOR_BEARING, st.SECTOR_WIDTH,
@@ -481,6 +479,7 @@ struct BasicFuzzSystem {
     s.random = random;
     s.watch = watch;
     s.st = sys.st;
+    s.run = sys.run;
     s.colors = sys.colors;
     copyWindow(s.main, sys.main);
     copyWindow(s.opt, sys.opt);
@@ -499,6 +498,7 @@ struct BasicFuzzSystem {
     random = s.random;
     watch = s.watch;
     sys.st = s.st;
+    sys.run = s.run;
     sys.colors = s.colors;
     copyWindow(sys.main, const_cast<MainControls&>(s.main));
     copyWindow(sys.opt, const_cast<OptionsControls&>(s.opt));

@@ -19,7 +19,8 @@ struct ShellFixture {
   explicit ShellFixture(QSize size = QSize(1280, 800))
       : sys(Platform{&EXECUTIVE, clock, port, surface, window, picker, random}) {
     port.setReceiveHandler([this] { window.runEvent([this] { MSComm1_OnComm(sys); }); });
-    TestSystem::isolateSettings();  // a fresh settings folder of this test process, never the real one
+    sys.settingsFile =
+        TestSystem::isolateSettings();  // a fresh settings folder of this test process, never the real one
     initialiseSystem(sys);
     loadSystem(sys);
     window.attach(sys, surface);

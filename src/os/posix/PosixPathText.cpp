@@ -1,8 +1,8 @@
-#include "core/PathText.h"
-
+// Path names on Linux and other POSIX systems: bytes, which need not be UTF-8.
 #include <cstdio>
-#include <exception>
 #include <string_view>
+
+#include "core/PathText.h"
 
 namespace sorvant {
 
@@ -38,7 +38,6 @@ std::size_t sequenceLength(std::string_view text, std::size_t at) {
   return length;
 }
 
-#ifndef _WIN32
 bool isUtf8(std::string_view text) {
   for (std::size_t at = 0; at < text.size();) {
     const std::size_t n = sequenceLength(text, at);
@@ -47,27 +46,12 @@ bool isUtf8(std::string_view text) {
   }
   return true;
 }
-#endif
 
 }  // namespace
 
-bool isUtf8Path([[maybe_unused]] const std::filesystem::path& path) {
-#ifdef _WIN32
-  return true;
-#else
-  return isUtf8(path.native());
-#endif
-}
+bool isUtf8Path(const std::filesystem::path& path) { return isUtf8(path.native()); }
 
 std::string pathText(const std::filesystem::path& path) {
-#ifdef _WIN32
-  try {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-  } catch (const std::exception&) {
-    return "(a name that is not Unicode)";
-  }
-#else
   const std::string_view text = path.native();
   std::string shown;
   shown.reserve(text.size());
@@ -84,7 +68,6 @@ std::string pathText(const std::filesystem::path& path) {
     ++at;
   }
   return shown;
-#endif
 }
 
 }  // namespace sorvant

@@ -1,9 +1,9 @@
-#include "serial/ComPortPath.h"
-
+// Serial ports on Linux and other POSIX systems: a link in the config folder, or a USB serial adapter.
 #include <system_error>
 
 #include "core/ConfigFolder.h"
 #include "core/PathText.h"
+#include "serial/ComPortPath.h"
 
 namespace sorvant {
 
@@ -11,13 +11,9 @@ namespace fs = std::filesystem;
 
 std::string comPortPath(int port) { return comPortPath(port, "/dev"); }
 
-std::string comPortPath(int port, [[maybe_unused]] const fs::path& devices) {
+std::string comPortPath(int port, const fs::path& devices) {
   if (port < 1) return {};
   const std::string name = "COM" + std::to_string(port);
-#ifdef _WIN32
-  // The device namespace: a plain "COMn" names a device only for n up to 9.
-  return "\\\\.\\" + name;
-#else
   const fs::path link = configFolder() / name;
   std::error_code ec;
   // symlink_status: a link whose target is missing still counts as present.
@@ -35,12 +31,10 @@ std::string comPortPath(int port, [[maybe_unused]] const fs::path& devices) {
   const fs::path acm = devices / ("ttyACM" + index);
   if (!fs::exists(usb, ec) && fs::exists(acm, ec)) return acm.string();
   return usb.string();
-#endif
 }
 
 std::string comPortDescription(int port) {
   const std::string path = comPortPath(port);
-#ifndef _WIN32
   if (path.empty()) return path;
   const fs::path link = configFolder() / ("COM" + std::to_string(port));
   std::error_code ec;
@@ -48,7 +42,6 @@ std::string comPortDescription(int port) {
     const fs::path target = fs::read_symlink(link, ec);
     if (!ec) return pathText(target) + " (linked from " + pathText(link) + ")";
   }
-#endif
   return path;
 }
 

@@ -1,11 +1,10 @@
-#include "core/ConfigFolder.h"
+// The config folder on Linux and other POSIX systems, where the XDG base directories apply.
+#include <pwd.h>
+#include <unistd.h>
 
 #include <cstdlib>
 
-#ifndef _WIN32
-#include <pwd.h>
-#include <unistd.h>
-#endif
+#include "core/ConfigFolder.h"
 
 namespace sorvant {
 
@@ -18,10 +17,8 @@ std::filesystem::path configFolder() {
   if (env != nullptr && env[0] == '/') {
     home = env;
   } else {
-#ifndef _WIN32
     const passwd* user = getpwuid(getuid());
     if (user != nullptr && user->pw_dir != nullptr) home = user->pw_dir;
-#endif
   }
   return home / ".config" / "sorvant";
 }
