@@ -19,7 +19,7 @@
 
 #include "core/SeededRandom.h"
 #include "cycle/Cycle.h"
-#include "display/ImageSurface.h"
+#include "shell/ImageSurface.h"
 #include "display/Layout.h"
 #include "histogram/Accumulation.h"
 #include "histogram/TestSource.h"

@@ -24,7 +24,7 @@
 #include "core/SeededRandom.h"
 #include "core/System.h"
 #include "cycle/Cycle.h"
-#include "display/ImageSurface.h"
+#include "shell/ImageSurface.h"
 #include "display/Layout.h"
 #include "histogram/TestSource.h"
 #include "serial/Reception.h"

@@ -8,7 +8,7 @@
 
 #include "core/SeededRandom.h"
 #include "cycle/Cycle.h"
-#include "display/ImageSurface.h"
+#include "shell/ImageSurface.h"
 #include "display/Layout.h"
 #include "input/KeyMap.h"
 #include "serial/Reception.h"

@@ -16,7 +16,7 @@
 #include <optional>
 #include <string>
 
-#include "display/QtPlatformTuning.h"
+#include "shell/QtPlatformTuning.h"
 
 namespace sorvant::test {
 namespace {

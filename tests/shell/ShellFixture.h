@@ -5,9 +5,9 @@
 #include <memory>
 
 #include "core/SeededRandom.h"
-#include "display/ImageSurface.h"
-#include "display/MainWindow.h"
-#include "options/OptionsDialog.h"
+#include "shell/ImageSurface.h"
+#include "shell/MainWindow.h"
+#include "shell/OptionsDialog.h"
 #include "serial/Reception.h"
 #include "settings/StartUp.h"
 #include "support/Fakes.h"

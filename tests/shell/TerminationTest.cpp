@@ -16,8 +16,8 @@
 #include <thread>
 
 #include "ShellFixture.h"
-#include "settings/QtSingleInstance.h"
-#include "settings/QtTermination.h"
+#include "shell/QtSingleInstance.h"
+#include "shell/QtTermination.h"
 #include "settings/SettingsFile.h"
 
 namespace sorvant {

@@ -4,7 +4,7 @@
 #include <QWidget>
 
 #include "core/Interfaces.h"
-#include "display/ImageSurface.h"
+#include "shell/ImageSurface.h"
 
 namespace sorvant {
 

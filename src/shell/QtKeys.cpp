@@ -1,8 +1,7 @@
-#include "input/QtKeys.h"
-
-#include <QGuiApplication>
+#include "shell/QtKeys.h"
 
 #include "input/KeyMap.h"
+#include "shell/QtWindowSystem.h"
 
 namespace sorvant {
 namespace {
@@ -58,10 +57,15 @@ int keypadByModifier(const QKeyEvent& event) {
 
 KeySystem platformKeySystem() {
   static const KeySystem system = [] {
-    const QString name = QGuiApplication::platformName();
-    if (name == QLatin1String("xcb") || name.startsWith(QLatin1String("wayland"))) return KeySystem::Xkb;
-    if (name == QLatin1String("windows")) return KeySystem::Windows;
-    return KeySystem::None;
+    switch (windowSystem()) {
+      case WindowSystem::X11:
+      case WindowSystem::Wayland:
+        return KeySystem::Xkb;
+      case WindowSystem::Windows:
+        return KeySystem::Windows;
+      default:
+        return KeySystem::None;
+    }
   }();
   return system;
 }

@@ -1,4 +1,4 @@
-#include "display/ImageSurface.h"
+#include "shell/ImageSurface.h"
 
 #include <QFont>
 #include <QFontMetricsF>

@@ -1,4 +1,4 @@
-#include "settings/QtSingleInstance.h"
+#include "shell/QtSingleInstance.h"
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
@@ -15,16 +15,7 @@
 #include "core/PathText.h"
 #include "settings/FileReplace.h"
 #include "settings/RegularFile.h"
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#endif
+#include "shell/QtInstanceSystem.h"
 
 namespace sorvant {
 
@@ -36,17 +27,6 @@ constexpr char kReply[] = "ok\n";
 // Between two looks at a lock whose holder is not listening yet (it is still starting, or ending).
 constexpr int kRetryMs = 50;
 
-// A folder on this machine that every account may make files in, and that every session sees alike
-// whatever its environment says.
-QString machineFolder() {
-#ifdef _WIN32
-  const QString data = qEnvironmentVariable("ProgramData");
-  return data.isEmpty() ? QStringLiteral("C:/ProgramData") : QDir::fromNativeSeparators(data);
-#else
-  return QStringLiteral("/tmp");
-#endif
-}
-
 QString keyOfBytes(const QByteArray& bytes) {
   const QByteArray digest = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
   return QStringLiteral("sorvant-") + QString::fromLatin1(digest.toHex().left(16));
@@ -56,48 +36,23 @@ QString keyOfBytes(const QByteArray& bytes) {
 // The location is digested as the system spells it, so a name that is not UTF-8 has a key too.
 QString keyOf(const std::filesystem::path& settingsFile) {
   const std::filesystem::path location = SingleInstance::realLocation(settingsFile);
-#ifdef _WIN32
-  // One file, whatever the case of its name.
-  return keyOfBytes(QString::fromStdWString(location.native()).toLower().toUtf8());
-#else
-  return keyOfBytes(QByteArray::fromStdString(location.native()));
-#endif
+  return keyOfBytes(locationBytes(location));
 }
 
 // A digest of the file's identity, the same by every name it has (hard links); empty while there is
 // no file. Windows keeps the settings at one fixed path, so there the location is enough.
-QString identityKeyOf([[maybe_unused]] const std::filesystem::path& settingsFile) {
-#ifdef _WIN32
-  return {};
-#else
-  struct stat info = {};
-  if (::stat(settingsFile.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return {};
-  return keyOfBytes(QByteArray("file ") + QByteArray::number(static_cast<qulonglong>(info.st_dev)) + ' ' +
-                    QByteArray::number(static_cast<qulonglong>(info.st_ino)));
-#endif
+QString identityKeyOf(const std::filesystem::path& settingsFile) {
+  const QByteArray identity = identityBytes(settingsFile);
+  return identity.isEmpty() ? QString() : keyOfBytes(identity);
 }
 
 // The name Qt opens for `path`: none when the name has no text form that leads back to it.
 QString qtName(const std::filesystem::path& path) {
   if (!isUtf8Path(path)) return {};
-#ifdef _WIN32
-  return QString::fromStdWString(path.native());
-#else
-  return QString::fromStdString(path.native());
-#endif
+  return qtNameOf(path);
 }
 
 std::filesystem::path pathOf(const QString& name) { return std::filesystem::path(name.toStdU16String()); }
-
-QString socketIn(const QString& runtimeFolder, const QString& key) {
-#ifdef _WIN32
-  // A named pipe: a name, not a path, and the same for every session of the machine.
-  Q_UNUSED(runtimeFolder);
-  return key;
-#else
-  return QDir(runtimeFolder).filePath(key + QStringLiteral(".socket"));
-#endif
-}
 
 // True unless the lock's holder is known to be gone. A holder on another machine (a folder shared on
 // the network) cannot be looked at, so it counts as running.
@@ -106,15 +61,7 @@ bool holderRuns(const QLockFile& lock) {
   QString host;
   if (!lock.getLockInfo(&pid, &host, nullptr)) return true;
   if (host != QSysInfo::machineHostName()) return true;
-#ifdef _WIN32
-  const HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
-  if (process == nullptr) return ::GetLastError() == ERROR_ACCESS_DENIED;
-  const bool running = ::WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
-  ::CloseHandle(process);
-  return running;
-#else
-  return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
-#endif
+  return processRuns(pid);
 }
 
 // Tokens are short printable words; anything else did not come from a launcher.
@@ -133,17 +80,8 @@ SingleInstance::SingleInstance(const std::filesystem::path& settingsFile, const 
   // (the mount point of a stick that is not plugged in).
   if (settingsFile.has_parent_path()) createFolders(settingsFile.parent_path());
   QString beside = lockFileName(settingsFile);
-#ifdef __linux__
-  // A folder whose name is not UTF-8 is reached through a handle of this process on it.
-  const std::filesystem::path real = realLocation(settingsFile);
-  std::filesystem::path besideName = real.filename();
-  besideName += ".lock";
-  if (beside.isEmpty() && isUtf8Path(besideName) && fileKindAt(real) != FileKind::Other) {
-    folderHandle_ = ::open(real.parent_path().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (folderHandle_ >= 0)
-      beside = QStringLiteral("/proc/self/fd/%1/").arg(folderHandle_) + QString::fromStdString(besideName.native());
-  }
-#endif
+  // A folder whose name is not UTF-8 is reached through a handle of this process on it, where it can be.
+  if (beside.isEmpty()) beside = lockThroughFolderHandle(realLocation(settingsFile), folderHandle_);
   const QString key = keyOf(settingsFile);
   if (!beside.isEmpty()) addLock(beside, key);
   addLock(sharedLockFileName(settingsFile), key);
@@ -157,9 +95,7 @@ SingleInstance::SingleInstance(const QString& settingsFile, const QString& runti
 SingleInstance::~SingleInstance() {
   servers_.clear();
   locks_.clear();  // unlocked and removed while the folder handle still leads to them
-#ifndef _WIN32
-  if (folderHandle_ >= 0) ::close(folderHandle_);
-#endif
+  closeFolderHandle(folderHandle_);
 }
 
 QString SingleInstance::realLocation(const QString& settingsFile) {

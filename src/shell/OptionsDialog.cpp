@@ -1,11 +1,11 @@
-#include "options/OptionsDialog.h"
+#include "shell/OptionsDialog.h"
 
 #include <QCloseEvent>
 #include <QPushButton>
 
-#include "display/MainWindow.h"
-#include "display/QtControlView.h"
 #include "options/OptionsDispatch.h"
+#include "shell/MainWindow.h"
+#include "shell/QtControlView.h"
 
 namespace sorvant {
 namespace {

@@ -1,4 +1,4 @@
-#include "input/QtStepButtons.h"
+#include "shell/QtStepButtons.h"
 
 #include <QEvent>
 #include <algorithm>

@@ -11,8 +11,11 @@ class QWidget;
 namespace sorvant {
 
 // Installs the handlers; from then on those signals, and the end of the event loop, close `window`
-// on the UI thread. Closing an already closed window does nothing more.
+// on the UI thread. Closing an already closed window does nothing more. Defined once per operating
+// system (posix/: the signals; windows/: the session's end alone).
 void closeOnTermination(QWidget& window);
+// The end of the event loop alone: the session manager may end it without closing the window.
+void closeOnSessionEnd(QWidget& window);
 
 // Qt ends the process when its display connection breaks (the X server or the Wayland compositor
 // ended with the session): no close event reaches the window then. On X11 it calls exit(); Qt's

@@ -16,4 +16,9 @@ QString launchActivationToken();
 // token changes nothing.
 void presentActivationToken(const QString& token, QWidget& window);
 
+// X11's part: asks the window manager to activate `window` at the time of the click that launched
+// it, which a startup id ends with ("_TIME" and the time). Defined with the X11 pieces (x11/, or
+// nox11/, where it does nothing).
+void activateAtLaunchTime(const QString& token, QWidget& window);
+
 }  // namespace sorvant

@@ -8,10 +8,11 @@
 #include <vector>
 
 #include "core/System.h"
-#include "display/ModelView.h"
-#include "display/QtControlView.h"
-#include "display/QtWindowFrame.h"
-#include "input/QtStepButtons.h"
+#include "shell/ModelView.h"
+#include "shell/QtControlView.h"
+#include "shell/QtStepButtons.h"
+#include "shell/QtWindowFrame.h"
+#include "shell/QtWindowModes.h"
 
 namespace sorvant {
 
@@ -57,17 +58,8 @@ class MainWindow final : public QWidget, public WindowHost {
  private:
   void buildWidgets();
   void syncTimers();
-  int toPixels(float twips) const;
   float toTwips(int pixels) const;
   bool handleKey(QKeyEvent* event);
-  void requestMode(bool maximised);
-  enum class Mode { None, Normal, Maximised };
-  void issueMode(Mode mode);
-  void modeConfirmed(Qt::WindowStates states);
-  void repaintedAfterChange();
-  void modeUnconfirmed();
-  void placeUnmanaged(bool maximised);
-  void resizeToDesign();
   void layOut();
   void frameMayHaveChanged();
   QSize outerSize() const;
@@ -81,16 +73,8 @@ class MainWindow final : public QWidget, public WindowHost {
   QTimer timer1_;
   StepRepeatTimer mouseDownTimer_;
   bool closing_ = false;
-  // The window mode asked of the window manager and not yet confirmed by it. Until it confirms, the
-  // window keeps its size (a compositor may end a client that resizes a surface it still holds
-  // maximised).
-  Mode pendingMode_ = Mode::None;
-  Mode wantedMode_ = Mode::None;  // the mode the last W asked for
-  bool awaitingRepaint_ = false;  // confirmed, but the window has not yet shown the new mode
-  bool statesConfirmed_ = false;  // a window manager has answered, or always will
-  QTimer modeFallback_;           // the change made by the window itself when nobody answers
-  QSize laidOutFrame_;            // the outer size the controls were last placed for
-  bool unmanagedNormal_ = false;  // the normal size, taken by the window itself with no window manager
+  WindowModes modes_{*this};
+  QSize laidOutFrame_;  // the outer size the controls were last placed for
   X11Frame x11Frame_{*this, [this] { frameMayHaveChanged(); }};
 };
 

@@ -1,4 +1,4 @@
-#include "display/MainWindow.h"
+#include "shell/MainWindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -8,35 +8,27 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QWindow>
 #include <cmath>
-#include <utility>
 
 #include "cycle/Cycle.h"
-#include "display/ImageSurface.h"
 #include "display/Layout.h"
-#include "display/QtControlView.h"
-#include "display/QtWindowSystem.h"
 #include "input/Dispatch.h"
 #include "input/KeyMap.h"
-#include "input/QtKeys.h"
-#include "input/QtStepButtons.h"
 #include "input/StepButtons.h"
 #include "settings/StartUp.h"
+#include "shell/ImageSurface.h"
+#include "shell/QtControlView.h"
+#include "shell/QtKeys.h"
+#include "shell/QtStepButtons.h"
+#include "shell/QtWindowSystem.h"
 
 namespace sorvant {
 namespace {
 
-// The design client area of the normal (restored) window, in twips.
-constexpr float kDesignClientWidth = 9780;
-constexpr float kDesignClientHeight = 6795;
 // The frame a window manager puts round the normal window, in pixels: what the controls are placed
 // for (outer 9900 by 7365 twips round the design client area) when no window manager draws one.
 constexpr QMargins kNominalFrame(4, 30, 4, 4);
-// How long a window manager has to confirm a change of window mode before the window changes its
-// size on its own.
-constexpr int kModeConfirmMs = 150;
 
 const char* stepNameOf(const MainControls& m, const Control* c) {
   if (c == &m.CmdButton_HDG_CW) return "HDG_CW";
@@ -54,10 +46,6 @@ MainWindow::MainWindow() {
   timer1_.setTimerType(Qt::PreciseTimer);
   connect(&timer1_, &QTimer::timeout, this, [this] { runEvent([this] { Timer1_Timer(*sys_); }); });
   mouseDownTimer_.onTick([this] { runEvent([this] { Timer_MOUSE_DOWN_Timer(*sys_); }); });
-  statesConfirmed_ = windowSystemConfirmsStates();
-  modeFallback_.setSingleShot(true);
-  modeFallback_.setInterval(kModeConfirmMs);
-  connect(&modeFallback_, &QTimer::timeout, this, &MainWindow::modeUnconfirmed);
   // With no window manager the keyboard goes back to the root window when a dialog of ours closes,
   // and keys then reach the program only under the pointer: the window takes it back.
   connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focused) {
@@ -103,8 +91,6 @@ QWidget* MainWindow::widgetFor(const Control& control) const {
   return nullptr;
 }
 
-int MainWindow::toPixels(float twips) const { return twipsToPixels(twips, *this); }
-
 float MainWindow::toTwips(int pixels) const { return static_cast<float>(pixels * 1440.0 / logicalDpiX()); }
 
 void MainWindow::syncFromModel() {
@@ -140,103 +126,16 @@ float MainWindow::Height() const { return toTwips(outerSize().height()); }
 
 QSize MainWindow::outerSize() const {
   if (const std::optional<QMargins> frame = x11Frame_.margins()) return size().grownBy(*frame);
-  if (unmanagedNormal_) return size().grownBy(kNominalFrame);
+  if (modes_.unmanagedNormal()) return size().grownBy(kNominalFrame);
   return frameGeometry().size();
 }
 
 float MainWindow::ScaleWidth() const { return toTwips(width()); }
 float MainWindow::ScaleHeight() const { return toTwips(height()); }
 
-void MainWindow::showNormal() { requestMode(false); }
+void MainWindow::showNormal() { modes_.request(false); }
 
-void MainWindow::showMaximized() { requestMode(true); }
-
-void MainWindow::requestMode(bool maximised) {
-  wantedMode_ = maximised ? Mode::Maximised : Mode::Normal;
-  // One change at a time: a compositor may drop a request made before the window has shown its
-  // answer to the last one (weston does).
-  if (pendingMode_ == Mode::None && !awaitingRepaint_) issueMode(wantedMode_);
-}
-
-void MainWindow::issueMode(Mode mode) {
-  const bool maximised = mode == Mode::Maximised;
-  if (!windowManagerRuns()) {
-    placeUnmanaged(maximised);
-    return;
-  }
-  unmanagedNormal_ = false;
-  const bool already = isMaximized() == maximised;
-  if (maximised)
-    QWidget::showMaximized();
-  else
-    QWidget::showNormal();
-  if (already) {
-    // No request went out, so no answer will come: a normal window takes its size at once.
-    if (!maximised) resizeToDesign();
-    return;
-  }
-  pendingMode_ = mode;
-  if (!statesConfirmed_) modeFallback_.start();
-}
-
-void MainWindow::modeConfirmed(Qt::WindowStates states) {
-  // Qt writes the state of a window not yet shown into the window's own properties and reports
-  // reading it back; with no window manager that is no answer from anyone.
-  if (!windowManagerRuns()) return;
-  // Someone manages the window's states: its answers, never a timer, decide from now on.
-  statesConfirmed_ = true;
-  modeFallback_.stop();
-  if (pendingMode_ == Mode::None) return;
-  const bool maximised = states & Qt::WindowMaximized;
-  if (maximised != (pendingMode_ == Mode::Maximised)) return;  // an older state, answered late
-  pendingMode_ = Mode::None;
-  if (!maximised && !(states & (Qt::WindowFullScreen | Qt::WindowMinimized))) resizeToDesign();
-  if (isVisible() && !isMinimized()) {
-    awaitingRepaint_ = true;
-    update();
-  }
-}
-
-void MainWindow::repaintedAfterChange() {
-  awaitingRepaint_ = false;
-  // The repaint goes out with the event that announced it: ask for a later W's mode after it.
-  QTimer::singleShot(0, this, [this] {
-    if (pendingMode_ == Mode::None && !awaitingRepaint_ && (wantedMode_ == Mode::Maximised) != isMaximized())
-      issueMode(wantedMode_);
-  });
-}
-
-void MainWindow::modeUnconfirmed() {
-  const Mode mode = std::exchange(pendingMode_, Mode::None);
-  if (mode == Mode::Normal) {
-    resizeToDesign();
-  } else if (mode == Mode::Maximised && screen()) {
-    // Without a window manager nothing maximises the window: fill the screen ourselves.
-    const QRect available = screen()->availableGeometry();
-    if (frameGeometry().width() < available.width() * 9 / 10) setGeometry(available);
-  }
-  if (wantedMode_ != mode) issueMode(wantedMode_);
-}
-
-void MainWindow::placeUnmanaged(bool maximised) {
-  // Nothing manages the window (a session running this program alone): it takes the whole screen,
-  // or its normal size in the middle of it, by itself, and the keyboard with it, so that keys act
-  // wherever the pointer is.
-  pendingMode_ = Mode::None;
-  modeFallback_.stop();
-  // The normal window is laid out as it is under a window manager, inside the frame one would draw.
-  unmanagedNormal_ = !maximised;
-  QScreen* shown = screen() ? screen() : QGuiApplication::primaryScreen();
-  if (shown) {
-    const QRect whole = shown->geometry();
-    const QSize normal(toPixels(kDesignClientWidth), toPixels(kDesignClientHeight));
-    setGeometry(maximised ? whole : QRect(whole.center() - QPoint(normal.width() / 2, normal.height() / 2), normal));
-  }
-  if (!isVisible()) show();
-  activateWindow();
-}
-
-void MainWindow::resizeToDesign() { resize(toPixels(kDesignClientWidth), toPixels(kDesignClientHeight)); }
+void MainWindow::showMaximized() { modes_.request(true); }
 
 void MainWindow::closeWindow() { close(); }
 
@@ -309,13 +208,14 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::UpdateRequest && awaitingRepaint_ && (watched == this || watched == windowHandle())) {
-    repaintedAfterChange();
+  if (event->type() == QEvent::UpdateRequest && modes_.awaitingRepaint() &&
+      (watched == this || watched == windowHandle())) {
+    modes_.repainted();
     return false;
   }
   // The window system's own report of a new window state (not the echo of our request).
   if (event->type() == QEvent::WindowStateChange && event->spontaneous() && watched == windowHandle()) {
-    modeConfirmed(windowHandle()->windowStates());
+    modes_.confirmed(windowHandle()->windowStates());
     frameMayHaveChanged();
     return false;
   }

@@ -1,29 +1,12 @@
-#include "display/QtWindowFrame.h"
-
+// The window manager's frame on X11, read from the _NET_FRAME_EXTENTS property it keeps.
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QWidget>
-#include <cstdlib>
-#include <memory>
 
-#ifdef SORVANT_X11
-#include <xcb/xcb.h>
-#endif
+#include "shell/QtWindowFrame.h"
+#include "shell/x11/QtX11Connection.h"
 
 namespace sorvant {
-
-#ifdef SORVANT_X11
-namespace {
-
-xcb_connection_t* x11Connection() {
-  auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-  return x11 ? x11->connection() : nullptr;
-}
-
-template <class T>
-using XcbReply = std::unique_ptr<T, decltype(&std::free)>;
-
-}  // namespace
 
 X11Frame::X11Frame(const QWidget& window, std::function<void()> changed)
     : window_(window), changed_(std::move(changed)) {
@@ -64,12 +47,5 @@ bool X11Frame::nativeEventFilter(const QByteArray& eventType, void* message, qin
   }
   return false;
 }
-#else
-X11Frame::X11Frame(const QWidget& window, std::function<void()> changed)
-    : window_(window), changed_(std::move(changed)) {}
-X11Frame::~X11Frame() = default;
-std::optional<QMargins> X11Frame::margins() const { return std::nullopt; }
-bool X11Frame::nativeEventFilter(const QByteArray&, void*, qintptr*) { return false; }
-#endif
 
 }  // namespace sorvant

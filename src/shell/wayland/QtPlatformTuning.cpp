@@ -1,4 +1,7 @@
-#include "display/QtPlatformTuning.h"
+// Platform choices on Linux and other Unix systems, where the session may be Wayland's.
+#include "shell/QtPlatformTuning.h"
+
+#include <dlfcn.h>
 
 #include <QByteArray>
 #include <QString>
@@ -6,15 +9,8 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(Q_OS_LINUX) || defined(Q_OS_FREEBSD)
-#include <dlfcn.h>
-#define SORVANT_WAYLAND_PROBE 1
-#endif
-
 namespace sorvant {
 namespace {
-
-#ifdef SORVANT_WAYLAND_PROBE
 
 // The few entry points of libwayland-client the probe needs. It is opened at run time, so the
 // program neither links it nor needs its headers, and a system without it simply skips the probe.
@@ -101,18 +97,14 @@ bool mayUseWayland() {
   return qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
 }
 
-#endif
-
 }  // namespace
 
 void tunePlatformBeforeApplication() {
-#ifdef SORVANT_WAYLAND_PROBE
   if (qEnvironmentVariableIsSet("QT_WAYLAND_CLIENT_BUFFER_INTEGRATION") || !mayUseWayland()) return;
   if (!compositorDrawsFrames()) return;
   // No integration of that name exists: Qt falls back to drawing in shared memory alone.
   qputenv("QT_WAYLAND_CLIENT_BUFFER_INTEGRATION", "none");
   passOn = qInstallMessageHandler(dropIntegrationNotice);
-#endif
 }
 
 }  // namespace sorvant

@@ -1,4 +1,4 @@
-#include "display/QtControlView.h"
+#include "shell/QtControlView.h"
 
 #include <QEvent>
 #include <QFontMetrics>
@@ -9,7 +9,7 @@
 #include <QStyleOptionButton>
 #include <cmath>
 
-#include "display/ImageSurface.h"
+#include "shell/ImageSurface.h"
 
 namespace sorvant {
 namespace {

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "core/System.h"
-#include "display/ModelView.h"
-#include "display/QtControlView.h"
+#include "shell/ModelView.h"
+#include "shell/QtControlView.h"
 
 namespace sorvant {
 

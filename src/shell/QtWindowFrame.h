@@ -2,7 +2,7 @@
 // The frame an X11 window manager puts round a window. Qt's X11 plugin reads it once per change of
 // the window's own geometry, so a frame the manager changes afterwards (it drops the borders of a
 // maximised window a moment after resizing it) stays unseen. This reads it when asked and reports
-// its changes.
+// its changes. Defined with the X11 pieces (x11/, or nox11/, where there is never a frame to read).
 #include <QAbstractNativeEventFilter>
 #include <QMargins>
 #include <functional>
