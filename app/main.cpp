@@ -4,21 +4,21 @@
 #include <QStandardPaths>
 #include <QStyleFactory>
 
-#include "shell/QtClock.h"
 #include "core/SeededRandom.h"
 #include "cycle/Cycle.h"
-#include "shell/ImageSurface.h"
-#include "shell/MainWindow.h"
-#include "shell/QtActivation.h"
-#include "shell/QtPlatformTuning.h"
-#include "shell/OptionsDialog.h"
-#include "shell/QtColorPicker.h"
 #include "serial/Reception.h"
-#include "shell/QtSingleInstance.h"
-#include "shell/QtTermination.h"
 #include "settings/SettingsFile.h"
 #include "settings/StartUp.h"
+#include "shell/ImageSurface.h"
+#include "shell/MainWindow.h"
+#include "shell/OptionsDialog.h"
+#include "shell/QtActivation.h"
+#include "shell/QtClock.h"
+#include "shell/QtColorPicker.h"
+#include "shell/QtPlatformTuning.h"
 #include "shell/QtSerialPort.h"
+#include "shell/QtSingleInstance.h"
+#include "shell/QtTermination.h"
 
 int main(int argc, char** argv) {
   const QString activationToken = sorvant::launchActivationToken();

@@ -8,11 +8,11 @@
 
 #include "core/SeededRandom.h"
 #include "cycle/Cycle.h"
-#include "shell/ImageSurface.h"
 #include "display/Layout.h"
 #include "input/KeyMap.h"
 #include "serial/Reception.h"
 #include "settings/StartUp.h"
+#include "shell/ImageSurface.h"
 #include "support/Fakes.h"
 #include "support/TestSystem.h"
 

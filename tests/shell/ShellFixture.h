@@ -5,11 +5,11 @@
 #include <memory>
 
 #include "core/SeededRandom.h"
+#include "serial/Reception.h"
+#include "settings/StartUp.h"
 #include "shell/ImageSurface.h"
 #include "shell/MainWindow.h"
 #include "shell/OptionsDialog.h"
-#include "serial/Reception.h"
-#include "settings/StartUp.h"
 #include "support/Fakes.h"
 #include "support/TestSystem.h"
 

@@ -16,9 +16,9 @@
 #include <thread>
 
 #include "ShellFixture.h"
+#include "settings/SettingsFile.h"
 #include "shell/QtSingleInstance.h"
 #include "shell/QtTermination.h"
-#include "settings/SettingsFile.h"
 
 namespace sorvant {
 namespace {
