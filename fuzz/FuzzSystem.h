@@ -59,7 +59,13 @@ class MemoryStore final : public SettingsStore {
 
 // The one store of the process, given to every fuzz system.
 inline MemoryStore& memoryStore() {
-  static MemoryStore* store = new MemoryStore();  // lives for the whole run, as the program's file does
+  static MemoryStore* store = [] {
+    // The machine's own settings folder, where links to serial devices may stand, is never looked
+    // at either: the port of every input is looked up in a folder that does not exist, so a finding
+    // replays alike on every machine.
+    setenv("XDG_CONFIG_HOME", "/nonexistent", 1);
+    return new MemoryStore();  // lives for the whole run, as the program's file does
+  }();
   return *store;
 }
 
@@ -87,15 +93,17 @@ struct CycleWatch;
 // operation with the pen it was drawn with into a digest.
 class TracingSurface final : public Surface {
  public:
-  void Cls() override { trace('C', backColor, 0, 0, 0); }
+  void Cls() override {
+    if (tracing) trace('C', backColor, 0, 0, 0);
+  }
   void Line(float x, float y, float dx, float dy) override {
     check(x, y, dx, dy);
-    trace('L', x, y, dx, dy);
+    if (tracing) trace('L', x, y, dx, dy);
   }
   void Circle(float x, float y, float r) override {
     check(x, y, r, 0);
     if (r < 0) ++undrawable;
-    trace('O', x, y, r, 0);
+    if (tracing) trace('O', x, y, r, 0);
   }
   void Print(const std::string& text) override {
     check(currentX, currentY, 0, 0);
@@ -105,9 +113,15 @@ class TracingSurface final : public Surface {
     drawn.add(fontName);
   }
   void Refresh() override {}
-  void setDrawingArea(float x, float y, float width, float height) override { trace('A', x, y, width, height); }
-  void clipTo(float x, float y, float width, float height) override { trace('K', x, y, width, height); }
-  void unclip() override { trace('U', 0, 0, 0, 0); }
+  void setDrawingArea(float x, float y, float width, float height) override {
+    if (tracing) trace('A', x, y, width, height);
+  }
+  void clipTo(float x, float y, float width, float height) override {
+    if (tracing) trace('K', x, y, width, height);
+  }
+  void unclip() override {
+    if (tracing) trace('U', 0, 0, 0, 0);
+  }
 
   std::size_t undrawable = 0;  // operations with a non-finite coordinate or a negative radius
   bool tracing = false;
@@ -120,7 +134,6 @@ class TracingSurface final : public Surface {
   }
   template <typename T>
   void trace(char op, T a, float b, float c, float d) {
-    if (!tracing) return;
     drawn.add(op);
     drawn.add(a);
     drawn.add(b);
@@ -178,7 +191,9 @@ struct CycleWatch {
     nmea::CourseReading reading;
     if (watchSerial && !s.headingManual()) {
       // Whole sentences that are refused are passed over; the first one accepted after them decides.
-      std::string pending = s.st.GPS_BUFFER;
+      // The buffer is kept from cycle to cycle so that copying the GPS text allocates nothing.
+      static std::string pending;
+      pending.assign(s.st.GPS_BUFFER);
       reading = nmea::readCourse(pending);
       while (reading.outcome == nmea::CourseReading::Outcome::Refused && reading.length > 0) {
         pending.erase(reading.start, reading.length);
@@ -224,11 +239,37 @@ class QuickRandom final : public Random {
   uint64_t state_ = 0x2545F4914F6CDD1Dull;
 };
 
+// Whether two runs of bytes are equal. A reset compares a few hundred strings, nearly all of them
+// unchanged by the input; this plain loop is spared the sanitizers' interception of memcmp and
+// memcpy, which cost more than the comparison itself. Both runs are live strings' own bytes.
+__attribute__((no_sanitize("address", "undefined"))) inline bool sameBytes(const char* a, const char* b,
+                                                                           std::size_t n) {
+  std::size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t x, y;
+    std::memcpy(&x, a + i, 8);
+    std::memcpy(&y, b + i, 8);
+    if (x != y) return false;
+  }
+  for (; i < n; ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
+
+inline bool sameText(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && sameBytes(a.data(), b.data(), a.size());
+}
+
+// Copies a string unless it already holds the same text.
+inline void copyText(std::string& to, const std::string& from) {
+  if (!sameText(to, from)) to = from;
+}
+
 // Copies every field of a control that the program may change; name, kind and parent are fixed
 // when the window is made.
 inline void copyControl(Control& to, const Control& from) {
-  to.caption = from.caption;
-  to.tag = from.tag;
+  copyText(to.caption, from.caption);
+  copyText(to.tag, from.tag);
   to.visible = from.visible;
   to.enabled = from.enabled;
   to.left = from.left;
@@ -237,10 +278,13 @@ inline void copyControl(Control& to, const Control& from) {
   to.height = from.height;
   to.backColor = from.backColor;
   to.foreColor = from.foreColor;
-  to.font = from.font;
+  copyText(to.font.name, from.font.name);
+  to.font.size = from.font.size;
+  to.font.bold = from.font.bold;
+  to.font.italic = from.font.italic;
   to.centred = from.centred;
   to.wordWrap = from.wordWrap;
-  to.toolTip = from.toolTip;
+  copyText(to.toolTip, from.toolTip);
 }
 
 #if defined(__GLIBCXX__) && __SIZEOF_POINTER__ == 8
@@ -248,39 +292,76 @@ inline void copyControl(Control& to, const Control& from) {
 // (libstdc++, 64 bits) make sure it is not forgotten. The run-time comparison of both runs of an
 // input catches what slips past them.
 static_assert(sizeof(Control) == 224, "Control has a new field: copy it in copyControl()");
-static_assert(sizeof(FontSpec) == 40, "FontSpec has a new field: check copyControl()");
+static_assert(sizeof(FontSpec) == 40, "FontSpec has a new field: copy it in copyControl()");
 inline constexpr std::size_t kMainOwnBytes = 56;     // caption, backColor, Timer1, Timer_MOUSE_DOWN
 inline constexpr std::size_t kOptionsOwnBytes = 72;  // caption, visible, BAUD_RATE, HEADING_CORRECTION, X_STRING
 #endif
 
-inline void copyControls(std::vector<Control*> to, std::vector<Control*> from) {
+// The controls of both windows of one system, listed once: a window's controls never change, and
+// listing them again for every reset and check allocated more than the rest of a reset.
+struct ControlLists {
+  ControlLists(MainControls& m, OptionsControls& o) : main(m.all()), opt(o.all()) {}
+  std::vector<Control*> main;
+  std::vector<Control*> opt;
+};
+
+// Every caption of both windows is one the program writes. A caption found producible is remembered
+// for its control: from one check to the next nearly every caption is unchanged, and one already
+// matched needs no matching again (whether a control may show a text depends on nothing else).
+inline void checkCaptions(const ControlLists& controls) {
+  struct Window {
+    std::vector<CaptionRule> rules;
+    std::vector<std::string> known;  // per control, the last caption found producible
+    explicit Window(std::vector<CaptionRule> r) : rules(std::move(r)) {
+      for (const CaptionRule& rule : rules) known.push_back(rule.design);
+    }
+    void check(const std::vector<Control*>& all) {
+      if (all.size() != rules.size()) fail("a window with controls its design lacks");
+      for (std::size_t i = 0; i < all.size(); ++i) {
+        const std::string& caption = all[i]->caption;
+        if (sameText(caption, known[i])) continue;
+        if (!captionProducible(rules[i].patterns, rules[i].design, caption))
+          fail(("caption " + all[i]->name + ": " + caption).c_str());
+        known[i] = caption;
+      }
+    }
+  };
+  static Window main(captionRules<MainControls>());
+  static Window opt(captionRules<OptionsControls>());
+  main.check(controls.main);
+  opt.check(controls.opt);
+}
+
+inline void copyControls(const std::vector<Control*>& to, const std::vector<Control*>& from) {
   if (to.size() != from.size()) fail("two windows of one kind with different controls");
   for (std::size_t i = 0; i < to.size(); ++i) copyControl(*to[i], *from[i]);
 }
 
-inline void copyWindow(MainControls& to, MainControls& from) {
+inline void copyWindow(MainControls& to, const std::vector<Control*>& toControls, const MainControls& from,
+                       const std::vector<Control*>& fromControls) {
 #if defined(__GLIBCXX__) && __SIZEOF_POINTER__ == 8
-  if (sizeof(MainControls) != kMainOwnBytes + from.all().size() * sizeof(Control))
+  if (sizeof(MainControls) != kMainOwnBytes + fromControls.size() * sizeof(Control))
     fail("MainControls has a new field: copy it in copyWindow()");
 #endif
-  to.caption = from.caption;
+  copyText(to.caption, from.caption);
   to.backColor = from.backColor;
   to.Timer1 = from.Timer1;
   to.Timer_MOUSE_DOWN = from.Timer_MOUSE_DOWN;
-  copyControls(to.all(), from.all());
+  copyControls(toControls, fromControls);
 }
 
-inline void copyWindow(OptionsControls& to, OptionsControls& from) {
+inline void copyWindow(OptionsControls& to, const std::vector<Control*>& toControls, const OptionsControls& from,
+                       const std::vector<Control*>& fromControls) {
 #if defined(__GLIBCXX__) && __SIZEOF_POINTER__ == 8
-  if (sizeof(OptionsControls) != kOptionsOwnBytes + from.all().size() * sizeof(Control))
+  if (sizeof(OptionsControls) != kOptionsOwnBytes + fromControls.size() * sizeof(Control))
     fail("OptionsControls has a new field: copy it in copyWindow()");
 #endif
-  to.caption = from.caption;
+  copyText(to.caption, from.caption);
   to.visible = from.visible;
   to.BAUD_RATE = from.BAUD_RATE;
   to.HEADING_CORRECTION = from.HEADING_CORRECTION;
-  to.X_STRING = from.X_STRING;
-  copyControls(to.all(), from.all());
+  copyText(to.X_STRING, from.X_STRING);
+  copyControls(toControls, fromControls);
 }
 
 // Everything one run of the program can change: the fakes around the system, the system itself and
@@ -299,6 +380,7 @@ struct Snapshot {
   ColorTable colors;
   MainControls main;
   OptionsControls opt;
+  ControlLists controls{main, opt};
   std::optional<std::string> file;
   int keptAside = 0;
 };
@@ -464,6 +546,7 @@ struct BasicFuzzSystem {
   RandomSource random;
   CycleWatch watch;
   System sys;
+  ControlLists controls{sys.main, sys.opt};
 
  private:
   using State = Snapshot<RandomSource>;
@@ -481,8 +564,8 @@ struct BasicFuzzSystem {
     s.st = sys.st;
     s.run = sys.run;
     s.colors = sys.colors;
-    copyWindow(s.main, sys.main);
-    copyWindow(s.opt, sys.opt);
+    copyWindow(s.main, s.controls.main, sys.main, controls.main);
+    copyWindow(s.opt, s.controls.opt, sys.opt, controls.opt);
     s.file = memoryStore().file;
     s.keptAside = memoryStore().keptAside;
   }
@@ -500,8 +583,8 @@ struct BasicFuzzSystem {
     sys.st = s.st;
     sys.run = s.run;
     sys.colors = s.colors;
-    copyWindow(sys.main, const_cast<MainControls&>(s.main));
-    copyWindow(sys.opt, const_cast<OptionsControls&>(s.opt));
+    copyWindow(sys.main, controls.main, s.main, s.controls.main);
+    copyWindow(sys.opt, controls.opt, s.opt, s.controls.opt);
     memoryStore().file = s.file;
     memoryStore().keptAside = s.keptAside;
   }

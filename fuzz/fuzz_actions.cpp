@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "FuzzSystem.h"
@@ -28,9 +29,10 @@ class Script {
   Script(const uint8_t* data, std::size_t size) : data_(data), size_(size) {}
   bool more() const { return at_ < size_; }
   uint8_t next() { return at_ < size_ ? data_[at_++] : 0; }
-  std::string bytes(std::size_t n) {
+  // The next n bytes (fewer at the end), as they lie in the script.
+  std::string_view bytes(std::size_t n) {
     const std::size_t take = n < size_ - at_ ? n : size_ - at_;
-    std::string out(reinterpret_cast<const char*>(data_ + at_), take);
+    const std::string_view out(reinterpret_cast<const char*>(data_ + at_), take);
     at_ += take;
     return out;
   }
@@ -82,7 +84,7 @@ std::string wellFormed(Script& s) {
 void check(fuzz::FuzzSystem& f) {
   fuzz::checkInvariants(f.sys);
   if (f.surface.undrawable != 0) fuzz::fail("f.surface.undrawable != 0");
-  fuzz::checkCaptions(f.sys);
+  fuzz::checkCaptions(f.controls);
   f.host.calls.clear();
 }
 
@@ -103,7 +105,7 @@ void run(fuzz::FuzzSystem& system, const uint8_t* data, size_t size) {
       }
       case 1: {  // a click on a main-window button the operator can reach
         std::vector<Control*> buttons;
-        for (Control* c : f->sys.main.all())
+        for (Control* c : f->controls.main)
           if (c->kind == ControlKind::Button && reachable(*c)) buttons.push_back(c);
         const uint8_t pick = s.next();
         if (!buttons.empty()) clickMainButton(f->sys, *buttons[pick % buttons.size()]);
@@ -111,7 +113,7 @@ void run(fuzz::FuzzSystem& system, const uint8_t* data, size_t size) {
       }
       case 2: {  // a click in the options dialog, while it is shown
         std::vector<Control*> controls;
-        for (Control* c : f->sys.opt.all())
+        for (Control* c : f->controls.opt)
           if ((c->kind == ControlKind::Button || c->kind == ControlKind::Swatch) && reachable(*c))
             controls.push_back(c);
         const uint8_t pick = s.next();
@@ -169,9 +171,11 @@ void run(fuzz::FuzzSystem& system, const uint8_t* data, size_t size) {
         for (int k = 0; k < n; ++k) f->tick(0.05);
         break;
       }
-      case 8:  // raw bytes on the serial line
-        f->port.feed(s.bytes(1 + s.next() % 64));
+      case 8: {  // raw bytes on the serial line
+        const std::string_view bytes = s.bytes(1 + s.next() % 64);
+        f->port.feed(bytes.data(), bytes.size());
         break;
+      }
       case 9:  // a well-formed DF message or GPS sentence
         f->port.feed(wellFormed(s));
         break;

@@ -26,11 +26,11 @@ void run(fuzz::FuzzSystem& f, const uint8_t* data, size_t size) {
     const std::size_t piece = 1 + data[i] % 64;
     ++i;
     const std::size_t n = piece < size - i ? piece : size - i;
-    f.port.feed(std::string(reinterpret_cast<const char*>(data + i), n));
+    f.port.feed(reinterpret_cast<const char*>(data + i), n);
     i += n;
     if (n % 3 == 0) f.tick(0.05);
   }
-  fuzz::checkCaptions(f.sys);
+  fuzz::checkCaptions(f.controls);
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ void run(fuzz::FuzzSystem& f, const uint8_t* data, size_t size) {
     fuzz::fail("baud != 1200 && baud != 2400 && baud != 4800 && baud != 9600");
   if (f.sys.opt.HEADING_CORRECTION < -179 || f.sys.opt.HEADING_CORRECTION > 180)
     fuzz::fail("f.sys.opt.HEADING_CORRECTION < -179 || f.sys.opt.HEADING_CORRECTION > 180");
-  fuzz::checkCaptions(f.sys);
+  fuzz::checkCaptions(f.controls);
   // Whatever was read, the file left behind is one the next start reads without complaint: the
   // input itself, or the default file in place of a damaged one kept aside.
   if (!store.file || store.file->empty()) fuzz::fail("no settings file left");

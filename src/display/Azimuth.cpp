@@ -1,6 +1,6 @@
 #include "display/Azimuth.h"
 
-#include <cmath>
+#include "display/UnitCircle.h"
 
 namespace sorvant {
 namespace {
@@ -18,9 +18,7 @@ constexpr int kLetterYOffset = 135;
 // A tick running inwards from the disc's edge at screen angle k - R.
 void drawTick(System& sys, int k, Integer r, double length) {
   const DisplayState& st = sys.st;
-  const double a = static_cast<Integer>(k - r) * kRadiansPerDegree;
-  const double c = std::cos(a);
-  const double s = std::sin(a);
+  const auto [c, s] = unitPoint(static_cast<Integer>(k - r));
   sys.surface.Line(static_cast<Single>(st.CENTERX + st.AZRADIUS * c), static_cast<Single>(st.CENTERY + st.AZRADIUS * s),
                    static_cast<Single>(-length * c), static_cast<Single>(-length * s));
 }
@@ -55,9 +53,9 @@ void AZIMUTH(System& sys) {
   s.fontSize = 12;
   s.fontBold = true;
   for (const CompassLetter& letter : kLetters) {
-    const double a = static_cast<Integer>(letter.baseAngle - r) * kRadiansPerDegree;
-    s.currentX = static_cast<Single>(st.AZRADIUS * std::cos(a) * 0.91 + (st.CENTERX - letter.xOffset));
-    s.currentY = static_cast<Single>(st.AZRADIUS * std::sin(a) * 0.91 + (st.CENTERY - kLetterYOffset));
+    const UnitPoint p = unitPoint(static_cast<Integer>(letter.baseAngle - r));
+    s.currentX = static_cast<Single>(st.AZRADIUS * p.c * 0.91 + (st.CENTERX - letter.xOffset));
+    s.currentY = static_cast<Single>(st.AZRADIUS * p.s * 0.91 + (st.CENTERY - kLetterYOffset));
     s.Print(letter.text);
   }
 

@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "display/Azimuth.h"
 #include "display/Marker.h"
+#include "display/UnitCircle.h"
 
 namespace sorvant {
 namespace {
@@ -20,6 +23,21 @@ constexpr Single kClosestRings = 6;
 // Turns the display by the variation while VAR is on; every rotation of the display does the same.
 Integer withVariation(const System& sys, int degrees) {
   return static_cast<Integer>(sys.varOn() ? degrees - sys.st.HEADING_CORRECTION : degrees);
+}
+
+bool sameBits(float a, float b) { return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b); }
+
+bool sameBits(const std::array<Single, 361>& a, const std::array<Single, 361>& b) {
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (!sameBits(a[i], b[i])) return false;
+  return true;
+}
+
+// std::trunc, without the library call that a processor without SSE4.1 needs for it: below 2^23 a
+// float converts to a whole number exactly, and the sign is kept for -0.
+float truncated(float v) {
+  if (std::fabs(v) < 8388608.0f) return std::copysign(static_cast<float>(static_cast<int32_t>(v)), v);
+  return std::trunc(v);
 }
 
 // The dotted line from the centre to the cursor; the style goes back to solid.
@@ -127,9 +145,7 @@ void CURSOR(System& sys) {
   Surface& s = sys.surface;
 
   const Integer degrees = withVariation(sys, static_cast<Integer>(90 - st.CURSOR_BEARING + st.HEADING));
-  const double angle = degrees * kRadiansPerDegree;
-  const double c = std::cos(angle);
-  const double n = std::sin(angle);
+  const auto [c, n] = unitPoint(degrees);
   const Single cursX = static_cast<Single>(st.AZRADIUS * c);
   const Single cursY = static_cast<Single>(st.AZRADIUS * n);
   const Single reach = st.AZRADIUS + 250;
@@ -192,28 +208,45 @@ void VECTOR(System& sys) {
   Surface& s = sys.surface;
 
   st.VECTOR_HEADING = withVariation(sys, st.HEADING + 90);
-  if (!drawn.unitValid || drawn.unitHeading != st.VECTOR_HEADING) {
+  const bool turned = !drawn.unitValid || drawn.unitHeading != st.VECTOR_HEADING;
+  if (turned) {
     for (int i = 1; i <= 360; ++i) {
-      const double t = static_cast<Integer>(st.VECTOR_HEADING - i) * kRadiansPerDegree;
-      drawn.unitCos[i] = static_cast<Single>(std::cos(t));
-      drawn.unitSin[i] = static_cast<Single>(std::sin(t));
+      const UnitPoint p = unitPoint(static_cast<Integer>(st.VECTOR_HEADING - i));
+      drawn.unitCos[i] = static_cast<Single>(p.c);
+      drawn.unitSin[i] = static_cast<Single>(p.s);
     }
     drawn.unitHeading = st.VECTOR_HEADING;
     drawn.unitValid = true;
   }
 
   const Single rings = static_cast<Single>(drawnRingCount(sys));
+  const Color colour = sys.color(Vectors);
+  const bool drawnAlike = drawn.vectorsValid && drawn.vectorsColor == colour;
+  // Most cycles count no bearing and turn nothing: every length would come out as drawn. Compared
+  // bit for bit, so that only the very same inputs skip the work.
+  if (drawnAlike && !turned && sameBits(drawn.sumsRings, rings) && sameBits(drawn.sumsRadius, st.AZRADIUS) &&
+      sameBits(drawn.sums, st.SECTOR_SUM)) {
+    s.foreColor = colour;
+    return;
+  }
   // A sum of 10 per ring reaches the rim. Before a requested redraw has caught up with a grown
   // maximum, the largest sum reaches the rim instead, so no vector ever leaves the disc.
   Single largest = 0;
-  for (int i = 1; i <= 360; ++i) largest = std::max(largest, st.SECTOR_SUM[i]);
+  for (int i = 1; i <= 360; ++i) {
+    const Single sum = st.SECTOR_SUM[i];
+    if (largest < sum) largest = sum;
+  }
   const bool overRange = largest > 10.0f * rings;
 
   // Single after every operation, left to right, each component truncated on its own: the lengths
-  // then match the ring spacing exactly, a sum of 10 per ring reaching ring by ring.
-  std::array<Single, 361> dx{}, dy{};
-  for (int i = 1; i <= 360; ++i) {
-    const auto component = [&](Single unit) {
+  // then match the ring spacing exactly, a sum of 10 per ring reaching ring by ring. The steps
+  // before the sum depend only on the bin and the scale, so they are kept per bin until the scale
+  // or the heading changes.
+  const Single divisor = overRange ? largest : rings;
+  const bool rescaled = turned || !drawn.scaleValid || drawn.scaleOverRange != overRange ||
+                        !sameBits(drawn.scaleDivisor, divisor) || !sameBits(drawn.scaleRadius, st.AZRADIUS);
+  if (rescaled) {
+    const auto scaled = [&](Single unit) {
       Single v = unit;
       if (overRange) {
         v = v / largest;
@@ -221,16 +254,33 @@ void VECTOR(System& sys) {
         v = v / 10.0f;
         v = v / rings;
       }
-      v = v * st.AZRADIUS;
-      v = v * st.SECTOR_SUM[i];
-      return std::trunc(v);
+      return v * st.AZRADIUS;
     };
-    dx[i] = component(drawn.unitCos[i]);
-    dy[i] = component(drawn.unitSin[i]);
+    for (int i = 1; i <= 360; ++i) {
+      drawn.scaledCos[i] = scaled(drawn.unitCos[i]);
+      drawn.scaledSin[i] = scaled(drawn.unitSin[i]);
+    }
+    drawn.scaleValid = true;
+    drawn.scaleOverRange = overRange;
+    drawn.scaleDivisor = divisor;
+    drawn.scaleRadius = st.AZRADIUS;
   }
+  std::array<Single, 361> dx{}, dy{};
+  for (int i = 1; i <= 360; ++i) {
+    // The same sum at the same scale gives the length already drawn.
+    if (drawnAlike && !rescaled && sameBits(drawn.sums[i], st.SECTOR_SUM[i])) {
+      dx[i] = drawn.dx[i];
+      dy[i] = drawn.dy[i];
+      continue;
+    }
+    dx[i] = truncated(drawn.scaledCos[i] * st.SECTOR_SUM[i]);
+    dy[i] = truncated(drawn.scaledSin[i] * st.SECTOR_SUM[i]);
+  }
+  drawn.sums = st.SECTOR_SUM;
+  drawn.sumsRings = rings;
+  drawn.sumsRadius = st.AZRADIUS;
 
-  const Color colour = sys.color(Vectors);
-  bool all = !drawn.vectorsValid || drawn.vectorsColor != colour;
+  bool all = !drawnAlike;
   if (!all) {
     // Only a frame drawn again takes a vector's old length away. Every change that shortens vectors
     // draws it again; should one ever get here without, it is drawn again now.

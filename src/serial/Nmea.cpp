@@ -41,6 +41,7 @@ int hexDigit(char c) {
 
 std::vector<std::string_view> splitFields(std::string_view body) {
   std::vector<std::string_view> fields;
+  fields.reserve(16);  // RMC, the longest sentence read, has 13 fields
   std::size_t start = 0;
   for (std::size_t comma = body.find(','); comma != npos; comma = body.find(',', start)) {
     fields.push_back(body.substr(start, comma - start));

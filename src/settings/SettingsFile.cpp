@@ -6,7 +6,6 @@
 #include <iostream>
 #include <limits>
 #include <optional>
-#include <sstream>
 #include <string_view>
 #include <system_error>
 
@@ -31,21 +30,32 @@ constexpr int kLowestStoredVariation = -180;
 // No value needs more; a longer line is not a settings file.
 constexpr std::size_t kLongestLine = 256;
 
-// The next line without its line end: CRLF as written, a lone LF as other editors leave it. None
-// at the end of the file, on a read error and for an overlong line: the file is then short or bad.
-std::optional<std::string> nextLine(std::istream& in) {
-  std::string line;
-  for (int c = in.get(); c != std::char_traits<char>::eof(); c = in.get()) {
-    if (c == '\n') {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      return line;
+// The lines of a settings text, one at a time.
+class Lines {
+ public:
+  explicit Lines(std::string_view text) : text_(text) {}
+
+  // The next line without its line end: CRLF as written, a lone LF as other editors leave it. None
+  // at the end of the text and for an overlong line: the file is then short or bad.
+  std::optional<std::string> next() {
+    const std::string_view rest = text_.substr(at_);
+    const std::size_t end = rest.find('\n');
+    std::string_view line = rest.substr(0, end);
+    if (line.size() > kLongestLine) return std::nullopt;
+    if (end == std::string_view::npos) {
+      at_ = text_.size();
+      if (line.empty()) return std::nullopt;
+      return std::string(line);  // the last line may lack its line end
     }
-    if (line.size() == kLongestLine) return std::nullopt;
-    line += static_cast<char>(c);
+    at_ += end + 1;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    return std::string(line);
   }
-  if (line.empty()) return std::nullopt;
-  return line;  // the last line may lack its line end
-}
+
+ private:
+  std::string_view text_;
+  std::size_t at_ = 0;
+};
 
 std::string_view withoutBlanks(std::string_view s) {
   const auto first = s.find_first_not_of(" \t");
@@ -94,36 +104,37 @@ void selectGpsHeading(System& sys) {
 
 // Applies one file's values in file order. False at the first value that cannot be read or
 // stored; what was applied before it stays applied.
-bool applyFile(System& sys, std::istream& in) {
+bool applyFile(System& sys, std::string_view text) {
+  Lines in(text);
   constexpr double kLong = std::numeric_limits<int32_t>::max();
   constexpr double kInteger = std::numeric_limits<int16_t>::max();
   for (int set = 1; set <= 5; ++set) {
     for (int slot = 1; slot <= 8; ++slot) {
-      const auto colour = wholeNumber(nextLine(in), -kLong - 1, kLong);
+      const auto colour = wholeNumber(in.next(), -kLong - 1, kLong);
       if (!colour) return false;
       sys.colors.COLOR_TABLE[set][slot] = *colour;
     }
   }
   sys.colors.COLOR_SET = 1;
-  const auto port = wholeNumber(nextLine(in), kLowestPort, kHighestPort);
+  const auto port = wholeNumber(in.next(), kLowestPort, kHighestPort);
   if (!port) return false;
   sys.MSComm1.setCommPort(*port);
-  const auto baud = wholeNumber(nextLine(in), -kInteger - 1, kInteger);
+  const auto baud = wholeNumber(in.next(), -kInteger - 1, kInteger);
   if (!baud) return false;
   sys.opt.BAUD_RATE = static_cast<int16_t>(*baud);
 
   // Acquisition before test mode: the test command must see the acquisition mode already applied.
-  const auto acquire = quotedText(nextLine(in));
+  const auto acquire = quotedText(in.next());
   if (!acquire) return false;
   if (*acquire == kAcquireOff) CmdButton_ACQUIRE_Click(sys);
-  const auto test = quotedText(nextLine(in));
+  const auto test = quotedText(in.next());
   if (!test) return false;
   if (*test == kTestOff) CmdButton_TEST_Click(sys);
-  const auto heading = quotedText(nextLine(in));
+  const auto heading = quotedText(in.next());
   if (!heading) return false;
   if (*heading == kHeadingGps) selectGpsHeading(sys);
 
-  const auto variation = wholeNumber(nextLine(in), kLowestStoredVariation, kInteger);
+  const auto variation = wholeNumber(in.next(), kLowestStoredVariation, kInteger);
   if (!variation) return false;
   // The step-up command builds the read-out and the main window's copy from the stored value.
   sys.opt.HEADING_CORRECTION = static_cast<int16_t>(*variation);
@@ -149,10 +160,7 @@ void tellNotSaved(System& sys, const fs::path& path, const std::string& protecti
   tellOnce(sys, path, pathText(path) + " " + protection + ": the settings are read from it but will not be saved");
 }
 
-void applyBuiltInDefaults(System& sys) {
-  std::istringstream builtIn(defaultSettingsText());
-  applyFile(sys, builtIn);
-}
+void applyBuiltInDefaults(System& sys) { applyFile(sys, defaultSettingsText()); }
 
 void addNumber(std::string& text, long value) { text += std::to_string(value) + "\r\n"; }
 void addText(std::string& text, const std::string& value) { text += "\"" + value + "\"\r\n"; }
@@ -191,8 +199,7 @@ void readSettings(System& sys, const fs::path& path) {
   for (;;) {
     const FileRead file = store.read(path);
     if (file.status == FileRead::Status::Read) {
-      std::istringstream in(file.text);
-      if (applyFile(sys, in)) break;
+      if (applyFile(sys, file.text)) break;
     }
     portReleased = releasePort(sys) || portReleased;
     if (file.status == FileRead::Status::NotAFile || file.status == FileRead::Status::Unreadable) {

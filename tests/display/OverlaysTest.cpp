@@ -7,6 +7,7 @@
 #include "DisplayTestSupport.h"
 #include "display/Marker.h"
 #include "display/Overlays.h"
+#include "display/UnitCircle.h"
 
 namespace sorvant::test {
 namespace {
@@ -172,6 +173,29 @@ TEST(Vector, ASumOfTenPerRingReachesTheEdgeAndComponentsTruncateTowardZero) {
   EXPECT_NEAR(lines[0].dy, 0, 1.0);
   EXPECT_NEAR(lines[1].dx, 0, 1.0);
   EXPECT_NEAR(lines[1].dy, -d.st().AZRADIUS, 1.0);
+
+  // Drawn again: nothing until a length changes or the display turns.
+  const auto redrawn = [&] {
+    d.ts.surface.clear();
+    VECTOR(d.ts.sys);
+    return d.linesIn(d.ts.sys.color(Vectors)).size();
+  };
+  EXPECT_EQ(redrawn(), 0u);
+  d.st().SECTOR_SUM[360] = std::nextafter(15.0f, 16.0f);  // truncates to the same length
+  EXPECT_EQ(redrawn(), 0u);
+  d.st().SECTOR_SUM[360] = 20;
+  EXPECT_GT(redrawn(), 0u);
+  EXPECT_EQ(redrawn(), 0u);
+  d.st().RINGCOUNT = 4;
+  EXPECT_GT(redrawn(), 0u);
+  d.st().HEADING = 10;
+  EXPECT_GT(redrawn(), 0u);
+
+  // The bin directions come from a table that must give exactly what working them out gives.
+  for (int degrees : {-32768, -1081, -1080, -361, -1, 0, 1, 89, 359, 360, 1080, 1081, 32767}) {
+    EXPECT_EQ(unitPoint(degrees).c, std::cos(degrees * kRadiansPerDegree)) << degrees;
+    EXPECT_EQ(unitPoint(degrees).s, std::sin(degrees * kRadiansPerDegree)) << degrees;
+  }
 }
 
 TEST(Cursor, DrawnTowardsTheBearingNeverErasedAcrossTheDiscAndTheLabelWritten) {

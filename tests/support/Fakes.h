@@ -94,8 +94,10 @@ class FakePort final : public SerialPort {
   void setReceiveHandler(std::function<void()> handler) override { handler_ = std::move(handler); }
 
   // Characters arrive on the line: they wait in the port and the receive event is raised.
-  void feed(const std::string& text) {
-    pending_ += text;
+  void feed(const std::string& text) { feed(text.data(), text.size()); }
+  // The same for bytes that are not a string of their own (a fuzzer's input): nothing is allocated.
+  void feed(const char* data, std::size_t size) {
+    pending_.append(data, size);
     if (handler_) handler_();
   }
   // The missing device appears; a port waiting for it opens it.
