@@ -14,7 +14,7 @@ inline xcb_connection_t* x11Connection() {
   return x11 ? x11->connection() : nullptr;
 }
 
-// A reply of xcb, which the caller frees.
+// A reply of xcb, freed when it goes out of scope.
 template <class T>
 using XcbReply = std::unique_ptr<T, decltype(&std::free)>;
 
