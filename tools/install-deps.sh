@@ -5,8 +5,8 @@
 #   test     build everything with the tests and benchmarks, fuzz, run the test suite (also under a
 #            headless weston)
 #   package  build the Debian package without the test stack, check it, try it under Xvfb
-#   bench    measure the display's CPU use under Xvfb with a window manager and under a headless
-#            Wayland compositor (bench/cpu_usage.sh)
+#   bench    measure the display's CPU use and memory under Xvfb with a window manager and under the
+#            headless Wayland compositors weston, sway, kwin and mutter (bench/cpu_usage.sh)
 #   windows  cross-build the core and its tests for Windows and run them under Wine (tools/windows-check.sh)
 #   windows-qt       build Qt for MinGW-w64 from Debian's source (tools/windows-qt.sh)
 #   windows-program  cross-build the whole program, test it under Wine, make the installer
@@ -22,7 +22,7 @@ display=("${build[@]}" qt6-qpa-plugins qt6-wayland fonts-liberation)
 test=("${display[@]}" libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev socat xvfb xauth
       xdotool desktop-file-utils appstream man-db weston)
 package=("${build[@]}" fonts-liberation dpkg-dev file lintian desktop-file-utils appstream man-db xvfb xauth)
-bench=(xvfb openbox socat xdotool weston qt6-wayland)
+bench=(xvfb openbox socat xdotool weston sway kwin-wayland mutter dbus-daemon qt6-wayland)
 windows=(cmake make g++-mingw-w64-x86-64-posix wine wine64 googletest socat)
 windows_qt=(cmake ninja-build dpkg-dev patch g++-mingw-w64-x86-64-posix qt6-base-dev qt6-base-dev-tools)
 windows_program=("${windows[@]}" "${windows_qt[@]}" nsis xvfb xauth xdotool socat fonts-liberation imagemagick)

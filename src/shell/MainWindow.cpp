@@ -22,6 +22,7 @@
 #include "shell/QtKeys.h"
 #include "shell/QtStepButtons.h"
 #include "shell/QtWindowSystem.h"
+#include "shell/wayland/QtWaylandLayers.h"
 
 namespace sorvant {
 namespace {
@@ -62,7 +63,8 @@ void MainWindow::attach(System& sys, ImageSurface& surface) {
   surface_ = &surface;
   setWindowTitle(QString::fromStdString(sys.main.caption));
   setWindowIcon(QIcon(QStringLiteral(":/icons/sorvant-256.png")));  // the options dialog shows it too
-  surface.setRepaintHandler([this](const QRegion& r) { update(r); });
+  layers_ = WaylandLayers::create(*this, surface);
+  surface.setRepaintHandler([this](const QRegion& r) { update(layers_ ? layers_->present(r) : r); });
   buildWidgets();
   qApp->installEventFilter(this);
   syncFromModel();
@@ -104,6 +106,7 @@ void MainWindow::syncFromModel() {
   const double dpi = logicalDpiX();
   for (ControlView& v : views_) applyControl(v, dpi);
   syncTimers();
+  if (layers_) layers_->syncLabels();
   if (optionsView_) optionsView_->syncFromModel();
 }
 

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "core/System.h"
@@ -17,6 +18,7 @@
 namespace sorvant {
 
 class ImageSurface;
+class WaylandLayers;
 
 class MainWindow final : public QWidget, public WindowHost {
   Q_OBJECT
@@ -29,6 +31,8 @@ class MainWindow final : public QWidget, public WindowHost {
   void attach(System& sys, ImageSurface& surface);
   // The widget that shows a control of the model (for tests and the options dialog).
   QWidget* widgetFor(const Control& control) const;
+  // On Wayland, the layers that show the drawing surface and the labels (for tests); null elsewhere.
+  const WaylandLayers* waylandLayers() const { return layers_.get(); }
   // Runs a rule as one delivered event: the rule, then the widgets brought up to date.
   void runEvent(const std::function<void()>& rule);
   // Called when the options dialog's values change the main window.
@@ -76,6 +80,8 @@ class MainWindow final : public QWidget, public WindowHost {
   WindowModes modes_{*this};
   QSize laidOutFrame_;  // the outer size the controls were last placed for
   X11Frame x11Frame_{*this, [this] { frameMayHaveChanged(); }};
+  // On Wayland, the drawing surface and the labels shown beside the window's own pixels.
+  std::unique_ptr<WaylandLayers> layers_;
 };
 
 }  // namespace sorvant

@@ -6,6 +6,7 @@
 #include <QThread>
 #include <QWidget>
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -25,11 +26,46 @@ std::atomic<UnloadAtForcedExit*> activeGuard = nullptr;
 // How long a dying connection waits for the settings to be written.
 constexpr int kUnloadWaitMs = 5000;
 QtMessageHandler previousHandler = nullptr;
+// Set by the first report of a lost display connection; later reports of it are not repeated.
+std::atomic<bool> connectionLost = false;
 
-// Qt's Wayland plugin says this (the compositor went away, or refused a request as a protocol
-// error) and then ends the process at once.
-bool announcesForcedExit(QtMsgType type, const QString& message) {
-  return type == QtWarningMsg && message.startsWith(QLatin1String("The Wayland connection "));
+enum class LostConnection { None, SessionEnded, Fault };
+
+// What Qt's platform plugins say right before they end the process over a lost display connection.
+// The server closing the connection is the end of the desktop session; anything else (a request the
+// compositor refused as a protocol error) is a fault. Qt's Wayland plugin then calls _exit(1), its X11
+// plugin exit(1).
+LostConnection lostConnection(QtMsgType type, const QString& message) {
+  if (type != QtWarningMsg) return LostConnection::None;
+  if (message.startsWith(QLatin1String("The Wayland connection broke")))
+    return LostConnection::SessionEnded;  // the socket was closed (EPIPE, ECONNRESET)
+  if (message.startsWith(QLatin1String("The Wayland connection "))) return LostConnection::Fault;
+  if (message.startsWith(QLatin1String("The X11 connection broke"))) {
+    // Code 1 (XCB_CONN_ERROR) is the socket closing; the others are faults of the connection's use.
+    const bool closed = message.contains(QLatin1String("(error 1)")) || message.contains(QLatin1String("(code 1)"));
+    return closed ? LostConnection::SessionEnded : LostConnection::Fault;
+  }
+  return LostConnection::None;
+}
+
+// Runs the unload on the UI thread, where every rule runs. From another thread (Qt's Wayland event
+// thread, which ends the process as soon as its report returns) it waits for the UI thread; a UI
+// thread that does not come round in time loses the settings rather than keeping a dead program
+// alive.
+void unloadOnUiThread() {
+  if (QThread::currentThread() == qApp->thread()) {
+    UnloadAtForcedExit::unloadNow();
+    return;
+  }
+  auto written = std::make_shared<QSemaphore>();
+  QMetaObject::invokeMethod(
+      qApp,
+      [written] {
+        UnloadAtForcedExit::unloadNow();
+        written->release();
+      },
+      Qt::QueuedConnection);
+  written->tryAcquire(1, kUnloadWaitMs);
 }
 
 }  // namespace
@@ -43,24 +79,35 @@ UnloadAtForcedExit::UnloadAtForcedExit(const QWidget& window, std::function<void
 }
 
 void UnloadAtForcedExit::onMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-  if (previousHandler) previousHandler(type, context, message);
-  if (!announcesForcedExit(type, message) || !qApp) return;
-  if (QThread::currentThread() == qApp->thread()) {
-    atExit();
+  const LostConnection lost = qApp ? lostConnection(type, message) : LostConnection::None;
+  if (lost == LostConnection::None) {
+    if (previousHandler) previousHandler(type, context, message);
     return;
   }
-  // Reported from Qt's event thread, which ends the process as soon as this returns: hold it while
-  // the UI thread, where every rule runs, writes the settings. A UI thread that does not come round
-  // in time loses them rather than keeping a dead program alive.
-  auto written = std::make_shared<QSemaphore>();
-  QMetaObject::invokeMethod(
-      qApp,
-      [written] {
-        atExit();
-        written->release();
-      },
-      Qt::QueuedConnection);
-  written->tryAcquire(1, kUnloadWaitMs);
+  // Both of Qt's Wayland threads may find the connection gone: the first one speaks and acts.
+  const bool first = !connectionLost.exchange(true);
+  if (lost == LostConnection::Fault) {
+    if (first && previousHandler) previousHandler(type, context, message);
+    unloadOnUiThread();
+    return;  // Qt ends the process with its failure status
+  }
+  if (!first) {
+    // The first report is ending the process: this thread must not return to Qt's failure exit
+    // before it does, except on the UI thread, which the first one may be waiting for.
+    if (QThread::currentThread() == qApp->thread()) {
+      unloadNow();
+      std::_Exit(0);
+    }
+    QThread::msleep(2 * kUnloadWaitMs);
+    std::_Exit(0);
+  }
+  std::fputs("sorvant: the display server has gone away (end of the desktop session): the program ends as with Q\n",
+             stderr);
+  unloadOnUiThread();
+  // The end of the session is a normal end: the settings are on disk, and nothing else of the
+  // program outlives the display connection.
+  std::fflush(nullptr);
+  std::_Exit(0);
 }
 
 UnloadAtForcedExit::~UnloadAtForcedExit() {
@@ -68,7 +115,9 @@ UnloadAtForcedExit::~UnloadAtForcedExit() {
   activeGuard.compare_exchange_strong(self, nullptr);
 }
 
-void UnloadAtForcedExit::atExit() {
+void UnloadAtForcedExit::atExit() { unloadNow(); }
+
+void UnloadAtForcedExit::unloadNow() {
   UnloadAtForcedExit* guard = activeGuard.exchange(nullptr);
   if (guard && guard->window_.isVisible()) guard->unload_();
 }

@@ -12,6 +12,7 @@
 #include "histogram/Accumulation.h"
 #include "histogram/TestSource.h"
 #include "shell/ShellFixture.h"
+#include "shell/wayland/QtWaylandLayers.h"
 
 namespace sorvant::test {
 namespace {
@@ -216,6 +217,32 @@ TEST(MainWindow, ACycleThatDrawsNothingNewRepaintsNothing) {
   // Bearing 200 with heading 0 lies below the centre, a little to the left.
   const QPoint centre(qRound(sys.st.CENTERX / 15), qRound(sys.st.CENTERY / 15));
   EXPECT_GT(changed.bottom(), centre.y() + 20);
+}
+
+// On Wayland the drawing surface and the labels are shown on layers of the window's own, so the
+// window drawn by Qt is not copied whole at every cycle: the layers are in use, Qt no longer paints
+// the labels into the window, and the layers keep few buffers while the display runs.
+TEST(MainWindow, OnWaylandThePictureAndTheLabelsAreShownOnLayersThatKeepFewBuffers) {
+  if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+    GTEST_SKIP() << "the layers exist on Wayland only (tools/run-tests.sh runs this under weston)";
+  ShellFixture f;
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&f.window));
+  System& sys = f.sys;
+  // Receiver mode, a bearing around 200 at every cycle: the vectors change there only.
+  f.window.runEvent([&] { CmdButton_TEST_Click(sys); });
+  for (int i = 0; i < 40; ++i) {
+    countBearing(sys, 195 + i % 10);
+    f.window.runEvent([&] { EXECUTIVE(sys); });
+    QApplication::processEvents();
+  }
+  const WaylandLayers* layers = f.window.waylandLayers();
+  ASSERT_NE(layers, nullptr);
+  EXPECT_TRUE(layers->active());
+  EXPECT_FALSE(f.widget<QLabel>(sys.main.Label_HDG)->updatesEnabled());
+  ASSERT_GT(layers->layerCount(), 0u);
+  // Each layer holds the buffer it shows; only the parts where the vectors change keep a second.
+  EXPECT_GE(layers->bufferCount(), layers->layerCount() / 2);
+  EXPECT_LE(layers->bufferCount(), layers->layerCount() * 3 / 2);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Qt's EGL client buffer integration is skipped only where nothing needs it: never on X11, never
-// against the user's own choice, and never on a compositor that leaves the window frames to Qt,
-// which draws them only while that integration works.
+// against the user's own choice, and on a compositor that leaves the window frames to Qt only where
+// Qt draws them without it.
 #include <gtest/gtest.h>
 
 #include <QByteArray>
@@ -8,10 +8,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QVersionNumber>
 #include <map>
 #include <optional>
 #include <string>
@@ -80,7 +82,11 @@ TEST(PlatformTuning, KeepsTheEglIntegrationWhereItMayBeNeeded) {
   env.set("WAYLAND_DISPLAY", socket.toLocal8Bit());
   env.set("QT_QPA_PLATFORM", "wayland");
   tunePlatformBeforeApplication();
-  EXPECT_FALSE(qEnvironmentVariableIsSet(kIntegration)) << "a compositor that leaves the frames to Qt";
+  if (QLibraryInfo::version() >= QVersionNumber(6, 6))
+    EXPECT_EQ(qgetenv(kIntegration), "none") << "a Qt that draws the frames in shared memory by itself";
+  else
+    EXPECT_FALSE(qEnvironmentVariableIsSet(kIntegration)) << "a compositor that leaves the frames to Qt";
+  env.unset(kIntegration);
 
   env.set(kIntegration, "wayland-egl");
   tunePlatformBeforeApplication();

@@ -1,10 +1,13 @@
-// Platform choices on Linux and other Unix systems, where the session may be Wayland's.
+// Platform choices on Linux and other Unix systems, where the session may be Wayland's: a probe of the
+// compositor through libwayland-client, opened at run time.
 #include "shell/QtPlatformTuning.h"
 
 #include <dlfcn.h>
 
 #include <QByteArray>
+#include <QLibraryInfo>
 #include <QString>
+#include <QVersionNumber>
 #include <QtGlobal>
 #include <cstdint>
 #include <cstring>
@@ -90,6 +93,11 @@ void dropIntegrationNotice(QtMsgType type, const QMessageLogContext& context, co
   if (passOn) passOn(type, context, message);
 }
 
+// Whether Qt's Wayland plugin draws its window frames in shared memory with no client buffer
+// integration at all. Until Qt 6.6 it draws them only while an integration that says it can works,
+// and on a desktop the only one is EGL's.
+bool qtDrawsFramesWithoutIntegration() { return QLibraryInfo::version() >= QVersionNumber(6, 6); }
+
 // Whether Qt may choose its Wayland plugin: asked for by name, or left to choose in a Wayland session.
 bool mayUseWayland() {
   const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
@@ -101,7 +109,7 @@ bool mayUseWayland() {
 
 void tunePlatformBeforeApplication() {
   if (qEnvironmentVariableIsSet("QT_WAYLAND_CLIENT_BUFFER_INTEGRATION") || !mayUseWayland()) return;
-  if (!compositorDrawsFrames()) return;
+  if (!qtDrawsFramesWithoutIntegration() && !compositorDrawsFrames()) return;
   // No integration of that name exists: Qt falls back to drawing in shared memory alone.
   qputenv("QT_WAYLAND_CLIENT_BUFFER_INTEGRATION", "none");
   passOn = qInstallMessageHandler(dropIntegrationNotice);
