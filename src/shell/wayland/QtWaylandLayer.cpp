@@ -37,7 +37,8 @@ struct CallbackListener {
   void (*done)(void* data, Proxy* callback, std::uint32_t time);
 };
 
-qint64 nowMs() {
+// Used by the shared-memory layers only, which systems without Wayland do not build.
+[[maybe_unused]] qint64 nowMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
       .count();
 }
