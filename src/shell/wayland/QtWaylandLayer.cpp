@@ -384,6 +384,7 @@ void Layer::frameDone() {
 }
 
 void Layer::placeUnderOthers() {}
+void Layer::settle() {}
 
 #endif
 
