@@ -4,21 +4,21 @@
 #include <QStandardPaths>
 #include <QStyleFactory>
 
-#include "core/QtClock.h"
 #include "core/SeededRandom.h"
 #include "cycle/Cycle.h"
-#include "display/ImageSurface.h"
-#include "display/MainWindow.h"
-#include "display/QtActivation.h"
-#include "display/QtPlatformTuning.h"
-#include "options/OptionsDialog.h"
-#include "options/QtColorPicker.h"
 #include "serial/Reception.h"
-#include "settings/QtSingleInstance.h"
-#include "settings/QtTermination.h"
 #include "settings/SettingsFile.h"
 #include "settings/StartUp.h"
+#include "shell/ImageSurface.h"
+#include "shell/MainWindow.h"
+#include "shell/OptionsDialog.h"
+#include "shell/QtActivation.h"
+#include "shell/QtClock.h"
+#include "shell/QtColorPicker.h"
+#include "shell/QtPlatformTuning.h"
 #include "shell/QtSerialPort.h"
+#include "shell/QtSingleInstance.h"
+#include "shell/QtTermination.h"
 
 int main(int argc, char** argv) {
   const QString activationToken = sorvant::launchActivationToken();

@@ -19,12 +19,12 @@
 
 #include "core/SeededRandom.h"
 #include "cycle/Cycle.h"
-#include "display/ImageSurface.h"
 #include "display/Layout.h"
 #include "histogram/Accumulation.h"
 #include "histogram/TestSource.h"
 #include "serial/Reception.h"
 #include "settings/StartUp.h"
+#include "shell/ImageSurface.h"
 #include "support/Fakes.h"
 #include "support/TestSystem.h"
 

@@ -24,7 +24,7 @@
 #include "core/SeededRandom.h"
 #include "core/System.h"
 #include "cycle/Cycle.h"
-#include "display/ImageSurface.h"
+#include "shell/ImageSurface.h"
 #include "display/Layout.h"
 #include "histogram/TestSource.h"
 #include "serial/Reception.h"
@@ -113,7 +113,7 @@ int main(int argc, char** argv) {
     do {
       clock.advance(0.05);
       sorvant::Timer1_Timer(sys);
-    } while (!sys.st.dfWaiting.empty());
+    } while (!sys.run.dfWaiting.empty());
     char message[16];
     std::snprintf(message, sizeof message, "%%%03d\r\n", (i * 7) % 360);
     const auto before = sys.st.INCOUNT;

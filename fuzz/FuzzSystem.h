@@ -57,18 +57,14 @@ class MemoryStore final : public SettingsStore {
   }
 };
 
-// The one store of the process, in use from the first fuzz system on.
+// The one store of the process, given to every fuzz system.
 inline MemoryStore& memoryStore() {
   static MemoryStore* store = [] {
-    auto* s = new MemoryStore();  // lives for the whole run, as the program's file does
-    useSettingsStore(s);
-    // Never read nor written: the store stands for whatever file this names.
-    redirectSettingsPath("/nonexistent/sorvant/Sorvant.ini");
-    // Nor is the machine's own settings folder, where links to serial devices may stand: the port
-    // of every input is looked up in a folder that does not exist, so a finding replays alike on
-    // every machine.
+    // The machine's own settings folder, where links to serial devices may stand, is never looked
+    // at either: the port of every input is looked up in a folder that does not exist, so a finding
+    // replays alike on every machine.
     setenv("XDG_CONFIG_HOME", "/nonexistent", 1);
-    return s;
+    return new MemoryStore();  // lives for the whole run, as the program's file does
   }();
   return *store;
 }
@@ -380,6 +376,7 @@ struct Snapshot {
   RandomSource random;
   CycleWatch watch;
   DisplayState st;
+  RunState run;
   ColorTable colors;
   MainControls main;
   OptionsControls opt;
@@ -399,6 +396,9 @@ struct BasicFuzzSystem {
     memoryStore().keptAside = 0;
     surface.watch = &watch;
     port.setReceiveHandler([this] { MSComm1_OnComm(sys); });
+    sys.settingsStore = &memoryStore();
+    // Never read nor written: the store stands for whatever file this names.
+    sys.settingsFile = "/nonexistent/sorvant/Sorvant.ini";
     initialiseSystem(sys);
     take(initial_);
     load();
@@ -490,7 +490,7 @@ struct BasicFuzzSystem {
     d.add(st.GPS_BUFFER);
     d.add(st.INBUFF);
     d.add(st.DF_MESSAGE);
-    d.add(st.dfWaiting.size());
+    d.add(sys.run.dfWaiting.size());
     const double numbers[] = {st.ACQTIME,
                               st.MAXVECTOR,
                               st.FOCUS,
@@ -503,8 +503,8 @@ struct BasicFuzzSystem {
                               static_cast<double>(st.GPS_TIME),
                               static_cast<double>(st.LAST_COM_TIME),
                               static_cast<double>(st.ROLLOVER),
-                              st.acquisitionSeconds,
-                              st.dfClock};
+                              sys.run.acquisitionSeconds,
+                              sys.run.dfClock};
     d.add(numbers);
     const int counts[] = {
         st.INCOUNT,           st.HEADING,     st.HEADING_CORRECTION, st.CURSOR_BEARING, st.SECTOR_WIDTH,
@@ -562,6 +562,7 @@ struct BasicFuzzSystem {
     s.random = random;
     s.watch = watch;
     s.st = sys.st;
+    s.run = sys.run;
     s.colors = sys.colors;
     copyWindow(s.main, s.controls.main, sys.main, controls.main);
     copyWindow(s.opt, s.controls.opt, sys.opt, controls.opt);
@@ -580,6 +581,7 @@ struct BasicFuzzSystem {
     random = s.random;
     watch = s.watch;
     sys.st = s.st;
+    sys.run = s.run;
     sys.colors = s.colors;
     copyWindow(sys.main, controls.main, s.main, s.controls.main);
     copyWindow(sys.opt, controls.opt, s.opt, s.controls.opt);

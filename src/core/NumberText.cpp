@@ -7,6 +7,17 @@
 
 namespace sorvant {
 
+int wrapDegrees(int degrees) {
+  const int rest = degrees % 360;
+  return rest < 0 ? rest + 360 : rest;
+}
+
+float wrapFractionalDegrees(double degrees) {
+  float rest = static_cast<float>(std::fmod(degrees, 360.0));
+  if (rest < 0) rest += 360;
+  return rest;
+}
+
 std::string decimalText(double value) {
   if (std::isnan(value)) return " 0";
   std::string body;

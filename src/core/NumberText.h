@@ -9,6 +9,12 @@ namespace sorvant {
 // Degrees to radians, as every drawing of a bearing converts them.
 inline constexpr double kRadiansPerDegree = 0.017453;
 
+// A bearing or heading in whole degrees, brought into 0..359 by whole turns.
+int wrapDegrees(int degrees);
+// A bearing with a fraction, brought into 0..360 by whole turns and kept as a Single: the turns are
+// taken off exactly, and a rest below 0 is brought up by one turn in Single arithmetic.
+float wrapFractionalDegrees(double degrees);
+
 // Decimal text of a number with one leading blank when it is not negative (" 45", "-7", " 2.5").
 std::string decimalText(double value);
 

@@ -1,15 +1,19 @@
 #pragma once
-// The whole running system: the display state, both windows' controls, the colour table and the
-// platform. The routines of every subsystem are free functions over it.
+// The whole running system: the display state, both windows' controls, the colour table, what the
+// rules keep beside them and the platform. The routines of every subsystem are free functions over it.
+#include <filesystem>
+
 #include "core/Captions.h"
 #include "core/DisplayState.h"
 #include "core/Interfaces.h"
 #include "core/MainControls.h"
 #include "core/NumberText.h"
 #include "core/OptionsControls.h"
+#include "core/RunState.h"
 
 namespace sorvant {
 
+class SettingsStore;
 struct System;
 // The processing cycle. It runs every subsystem, so it lives above them; commands reach it through
 // the system they were given instead of calling up into it.
@@ -44,6 +48,13 @@ struct System {
   MainControls main;
   OptionsControls opt;
   ColorTable colors;
+  RunState run;
+
+  // Where the settings file is kept: the file that load reads and unload writes (empty: the system's
+  // own, settingsPath()) and the store that reads and writes it (null: the file system). Tests and
+  // the fuzz targets put their own in; the program never does.
+  std::filesystem::path settingsFile;
+  SettingsStore* settingsStore = nullptr;
 
   CycleRoutine cycle;
   Clock& clock;
@@ -66,6 +77,10 @@ struct System {
   Color color(int slot) { return opt.color(slot); }
 };
 
+// Forgets the DF messages still waiting for a period. They belong to the picture on show, so every
+// command that starts another picture (clear, recall, the source or acquisition switched) and every
+// close of the port drops them.
+void dropWaitingDfMessages(System& sys);
 // Clears the drawing surface to the window background colour.
 void clearSurface(System& sys);
 // Restarts the measuring of acquisition time from now (DF_TIME and its unrounded reading).

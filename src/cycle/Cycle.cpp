@@ -24,8 +24,8 @@ void EXECUTIVE(System& sys) {
   showPortState(sys);
   // A DF message is decoded only by the cycle that took it (reception's, or the tick's); any other cycle
   // before the next tick leaves it alone, so no bearing is counted twice.
-  const bool takeDf = st.dfTakenForThisCycle;
-  st.dfTakenForThisCycle = false;
+  const bool takeDf = sys.run.dfTakenForThisCycle;
+  sys.run.dfTakenForThisCycle = false;
   if (st.NEW_DF_MESSAGE && takeDf) DF_IN(sys);
   COMPASS(sys);
   if (st.NEWAZIMUTH) AZIMUTH(sys);
@@ -48,11 +48,12 @@ void TIMERS(System& sys) {
 
   if (st.DF_TIMER) {
     // ACQTIME is written elsewhere only to restart it (CLEAR, TEST, recall): follow it then.
-    if (st.ACQTIME != static_cast<Single>(st.acquisitionSeconds)) st.acquisitionSeconds = st.ACQTIME;
+    RunState& r = sys.run;
+    if (st.ACQTIME != static_cast<Single>(r.acquisitionSeconds)) r.acquisitionSeconds = st.ACQTIME;
     // A clock set back (winter time) is no acquisition time, and takes none away.
-    if (clock > st.dfClock) st.acquisitionSeconds += clock - st.dfClock;
+    if (clock > r.dfClock) r.acquisitionSeconds += clock - r.dfClock;
     stampAcquisitionTime(sys, clock);
-    st.ACQTIME = static_cast<Single>(st.acquisitionSeconds);
+    st.ACQTIME = static_cast<Single>(r.acquisitionSeconds);
     m.Label_TOTAL_TIME.caption = totalTimeCaption(st.ACQTIME);
   }
 

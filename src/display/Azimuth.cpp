@@ -35,8 +35,8 @@ void AZIMUTH(System& sys) {
   s.foreColor = sys.color(AzimuthScale);
   // The filled disc wipes whatever lay inside it: old vectors, rings, cursor line, ticks.
   s.Circle(st.CENTERX, st.CENTERY, st.AZRADIUS);
-  st.drawn.vectorsValid = false;
-  st.drawn.cursorValid = false;
+  sys.run.drawn.vectorsValid = false;
+  sys.run.drawn.cursorValid = false;
   s.fillStyle = 1;
   s.Circle(st.CENTERX, st.CENTERY, st.AZRADIUS + 50);
 

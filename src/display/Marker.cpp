@@ -19,12 +19,12 @@ void moveLastBearingMarker(System& sys, double angleRadians) {
   Surface& s = sys.surface;
   s.foreColor = sys.color(DisplayBackground);
   s.Circle(st.DFBUGX, st.DFBUGY, 75);
-  if (touchesCursorMarker(st, st.DFBUGX, st.DFBUGY)) st.drawn.cursorMarkerOverdrawn = true;
+  if (touchesCursorMarker(st, st.DFBUGX, st.DFBUGY)) sys.run.drawn.cursorMarkerOverdrawn = true;
   st.DFBUGBRG = static_cast<Single>(angleRadians);
   placeLastBearingMarker(sys);
-  st.lastBearingShown = true;
+  sys.run.lastBearingShown = true;
   drawLastBearingMarker(sys);
-  if (touchesCursorMarker(st, st.DFBUGX, st.DFBUGY)) st.drawn.cursorMarkerOverdrawn = true;
+  if (touchesCursorMarker(st, st.DFBUGX, st.DFBUGY)) sys.run.drawn.cursorMarkerOverdrawn = true;
 }
 
 void placeLastBearingMarker(System& sys) {
@@ -36,7 +36,7 @@ void placeLastBearingMarker(System& sys) {
 
 void drawLastBearingMarker(System& sys) {
   const DisplayState& st = sys.st;
-  if (!st.lastBearingShown) return;
+  if (!sys.run.lastBearingShown) return;
   sys.surface.foreColor = sys.color(CursorColor);
   sys.surface.Circle(st.DFBUGX, st.DFBUGY, 75);
 }

@@ -110,7 +110,7 @@ void RANGE_RINGS(System& sys) {
     const Single tens = st.MAXVECTOR / 10.0f;
     const int rings = static_cast<int>(toInteger16(tens)) + 1;
     st.RINGCOUNT = static_cast<Integer>(std::clamp(rings, 1, kMostRings));
-    if (st.RINGCOUNT == st.OLDRINGCOUNT && drawnRingCount(sys) == st.drawnRingScale) return;
+    if (st.RINGCOUNT == st.OLDRINGCOUNT && drawnRingCount(sys) == sys.run.drawnRingScale) return;
     st.NEWVECTOR = true;
     st.OLDRINGCOUNT = st.RINGCOUNT;
   }
@@ -120,7 +120,7 @@ void RANGE_RINGS(System& sys) {
   AZIMUTH(sys);
 
   const Long count = drawnRingCount(sys);
-  st.drawnRingScale = count;
+  sys.run.drawnRingScale = count;
   s.foreColor = sys.color(RangeRings);
   const Single spacing = st.AZRADIUS / static_cast<Single>(count);
   const Single closest = kClosestRings * s.pixelTwips();
@@ -141,7 +141,7 @@ void RANGE_RINGS(System& sys) {
 
 void CURSOR(System& sys) {
   DisplayState& st = sys.st;
-  DrawnOverlays& drawn = st.drawn;
+  DrawnOverlays& drawn = sys.run.drawn;
   Surface& s = sys.surface;
 
   const Integer degrees = withVariation(sys, static_cast<Integer>(90 - st.CURSOR_BEARING + st.HEADING));
@@ -204,7 +204,7 @@ void CURSOR(System& sys) {
 
 void VECTOR(System& sys) {
   DisplayState& st = sys.st;
-  DrawnOverlays& drawn = st.drawn;
+  DrawnOverlays& drawn = sys.run.drawn;
   Surface& s = sys.surface;
 
   st.VECTOR_HEADING = withVariation(sys, st.HEADING + 90);

@@ -1,9 +1,10 @@
 #include "histogram/Accumulation.h"
 
 #include <array>
+#include <limits>
 
+#include "display/Marker.h"
 #include "display/Overlays.h"
-#include "serial/Reception.h"
 
 namespace sorvant {
 
@@ -40,8 +41,7 @@ int wrapBin(int b, int offset) {
 // A bearing's bin: north is bin 360. Bearings outside 0..359 are brought in by whole turns, so no
 // caller can ever index outside the arrays.
 int binOf(int bearing) {
-  int b = bearing % 360;
-  if (b < 0) b += 360;
+  const int b = wrapDegrees(bearing);
   return b == 0 ? 360 : b;
 }
 
@@ -70,6 +70,15 @@ void countBearing(System& sys, int bearing) {
     st.SECTOR_SUM[j] += 1;
     if (st.SECTOR_SUM[j] > st.MAXVECTOR) st.MAXVECTOR = st.SECTOR_SUM[j];
   }
+}
+
+void recordBearing(System& sys, int trueBearing, double markerRadians, double shown) {
+  DisplayState& st = sys.st;
+  countBearing(sys, trueBearing);
+  moveLastBearingMarker(sys, markerRadians);
+  sys.main.Label_LAST_BRG.caption = lastBrgCaption(shown);
+  if (st.INCOUNT < std::numeric_limits<Integer>::max()) ++st.INCOUNT;
+  sys.main.Label_TOTAL_BRG.caption = totalBrgCaption(st.INCOUNT);
 }
 
 void SUMMING(System& sys) {

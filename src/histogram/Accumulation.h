@@ -7,6 +7,10 @@ namespace sorvant {
 // Counts one true bearing (0..359, north in bin 360) into BEARING_COUNT and every SECTOR_SUM bin of
 // its sector, raising MAXVECTOR as needed.
 void countBearing(System& sys, int bearing);
+// Records one bearing taken, from the receiver or the test source: counts the true bearing, moves the
+// last-bearing marker to the screen angle (radians), shows `shown` (the bearing relative to the
+// vehicle) as the last bearing and adds one to the total, which stops at the top of its 16-bit range.
+void recordBearing(System& sys, int trueBearing, double markerRadians, double shown);
 // Empties bins 1..360 of BEARING_COUNT and SECTOR_SUM.
 void zeroBins(DisplayState& st);
 // Recomputes SECTOR_SUM and MAXVECTOR from BEARING_COUNT; clears NEWSECTOR.

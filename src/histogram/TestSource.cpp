@@ -1,11 +1,8 @@
 #include "histogram/TestSource.h"
 
 #include <cmath>
-#include <limits>
 
-#include "display/Marker.h"
 #include "histogram/Accumulation.h"
-#include "serial/Reception.h"
 
 namespace sorvant {
 
@@ -31,10 +28,7 @@ void SIMULATE(System& sys) {
     double d = std::pow(sys.random.next(), static_cast<double>(st.FOCUS)) * 359;
     // The fractional part is as random as the rest, so it doubles as the sign.
     if (d - std::floor(d) < 0.5) d = -d;
-    int v = centre + static_cast<int>(std::trunc(d));
-    if (v > 359) v -= 360;
-    if (v < 0) v += 360;
-    st.SIMULATE_BEARING[i] = static_cast<Integer>(v);
+    st.SIMULATE_BEARING[i] = static_cast<Integer>(wrapDegrees(centre + static_cast<int>(std::trunc(d))));
   }
 }
 
@@ -43,12 +37,7 @@ void playSimulatedBearing(System& sys) {
   ++st.SIMULATE_COUNT;
   if (st.SIMULATE_COUNT >= 5000 || st.SIMULATE_COUNT < 1) st.SIMULATE_COUNT = 1;
   const int b = st.SIMULATE_BEARING[st.SIMULATE_COUNT];
-  countBearing(sys, b);
-  moveLastBearingMarker(sys, (90.0 - b) * 3.1416 / 180.0);
-  sys.main.Label_LAST_BRG.caption = lastBrgCaption(b);
-  // The total stops at the top of its 16-bit range rather than wrapping to a negative count.
-  if (st.INCOUNT < std::numeric_limits<Integer>::max()) ++st.INCOUNT;
-  sys.main.Label_TOTAL_BRG.caption = totalBrgCaption(st.INCOUNT);
+  recordBearing(sys, b, (90.0 - b) * 3.1416 / 180.0, b);
 }
 
 void openPortForAcquisition(System& sys) {

@@ -5,9 +5,7 @@
 #include "histogram/TestSource.h"
 #include "input/Memories.h"
 #include "input/StepButtons.h"
-#include "options/OptionsCommands.h"
 #include "serial/Compass.h"
-#include "settings/StartUp.h"
 
 namespace sorvant {
 
@@ -34,5 +32,13 @@ void clickMainButton(System& sys, Control& b) {
   if (&b == &m.CmdButton_CUR_CW) return CmdButton_CUR_CW_Click(sys);
   if (&b == &m.CmdButton_CUR_CCW) return CmdButton_CUR_CCW_Click(sys);
 }
+
+void CmdButton_OPTIONS_Click(System& sys) {
+  sys.opt.visible = true;
+  sys.host.showOptions();
+  sys.runCycle();
+}
+
+void CmdButton_QUIT_Click(System& sys) { sys.host.closeWindow(); }
 
 }  // namespace sorvant

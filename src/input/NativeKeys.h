@@ -5,9 +5,9 @@
 
 namespace sorvant {
 
-// The families of native key codes: XKB (X11 and Wayland: keycode = evdev scan code + 8, keysym as
-// the virtual key), Windows (set-1 scan code with the extended-key flag in bit 8, virtual-key code),
-// and systems that deliver neither.
+// The families of native key codes: XKB (the Linux desktops, whatever their display server: keycode =
+// evdev scan code + 8, keysym as the virtual key), Windows (set-1 scan code with the extended-key flag
+// in bit 8, virtual-key code), and systems that deliver neither.
 enum class KeySystem { Xkb, Windows, None };
 
 // KeyPad2, KeyPad4, KeyPad6 or KeyPad8 for the keypad's 2, 4, 6 and 8 with NumLock on or off; 0 for

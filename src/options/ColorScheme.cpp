@@ -94,24 +94,6 @@ void pickColor(System& sys, int slot) {
   }
 }
 
-void cmdbutton_DISPLAY_BACKGROUND_COLOR_Click(System& sys) { pickColor(sys, DisplayBackground); }
-void cmdbutton_BUTTON_BACKGROUND_COLOR_Click(System& sys) { pickColor(sys, ButtonBackground); }
-void cmdbutton_LEGEND_TEXT_COLOR_Click(System& sys) { pickColor(sys, LegendText); }
-void cmdbutton_AZIMUTH_BACKGROUND_Click(System& sys) { pickColor(sys, AzimuthBackground); }
-void cmdbutton_AZIMUTH_SCALE_COLOR_Click(System& sys) { pickColor(sys, AzimuthScale); }
-void cmdbutton_RANGE_RINGS_COLOR_Click(System& sys) { pickColor(sys, RangeRings); }
-void cmdbutton_VECTORS_COLOR_Click(System& sys) { pickColor(sys, Vectors); }
-void cmdbutton_CURSOR_COLOR_Click(System& sys) { pickColor(sys, CursorColor); }
-
-void Picture_DISPLAY_BACKGROUND_COLOR_Click(System& sys) { cmdbutton_DISPLAY_BACKGROUND_COLOR_Click(sys); }
-void Picture_BUTTON_BACKGROUND_COLOR_Click(System& sys) { cmdbutton_BUTTON_BACKGROUND_COLOR_Click(sys); }
-void Picture_LEGEND_TEXT_COLOR_Click(System& sys) { cmdbutton_LEGEND_TEXT_COLOR_Click(sys); }
-void Picture_AZIMUTH_BACKGROUND_COLOR_Click(System& sys) { cmdbutton_AZIMUTH_BACKGROUND_Click(sys); }
-void Picture_AZIMUTH_SCALE_COLOR_Click(System& sys) { cmdbutton_AZIMUTH_SCALE_COLOR_Click(sys); }
-void Picture_RANGE_RINGS_COLOR_Click(System& sys) { cmdbutton_RANGE_RINGS_COLOR_Click(sys); }
-void Picture_VECTORS_COLOR_Click(System& sys) { cmdbutton_VECTORS_COLOR_Click(sys); }
-void Picture_CURSOR_COLOR_Click(System& sys) { cmdbutton_CURSOR_COLOR_Click(sys); }
-
 void cmdbutton_DEFAULT_COLORS_Click(System& sys) {
   OptionsControls& o = sys.opt;
   o.CmdButton_SAVE.tag = o.CmdButton_RECALL.tag = "1";

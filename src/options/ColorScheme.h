@@ -7,6 +7,7 @@ namespace sorvant {
 
 // Opens the picker at the slot's current colour, keeps the answer (the old colour on cancel) in the
 // swatch and does the slot's follow-up: push into the main window, request a redraw, or run a cycle.
+// What a click on the slot's picker button or on its swatch does.
 void pickColor(System& sys, int slot);
 
 // The three colours the main window takes from the scheme: window and panel background (the drawing
@@ -14,25 +15,6 @@ void pickColor(System& sys, int slot);
 void setDisplayBackground(System& sys, Color c);
 void setButtonBackground(System& sys, Color c);
 void setLegendText(System& sys, Color c);
-
-void cmdbutton_DISPLAY_BACKGROUND_COLOR_Click(System& sys);
-void cmdbutton_BUTTON_BACKGROUND_COLOR_Click(System& sys);
-void cmdbutton_LEGEND_TEXT_COLOR_Click(System& sys);
-void cmdbutton_AZIMUTH_BACKGROUND_Click(System& sys);
-void cmdbutton_AZIMUTH_SCALE_COLOR_Click(System& sys);
-void cmdbutton_RANGE_RINGS_COLOR_Click(System& sys);
-void cmdbutton_VECTORS_COLOR_Click(System& sys);
-void cmdbutton_CURSOR_COLOR_Click(System& sys);
-
-// A swatch click does exactly what its picker button does.
-void Picture_DISPLAY_BACKGROUND_COLOR_Click(System& sys);
-void Picture_BUTTON_BACKGROUND_COLOR_Click(System& sys);
-void Picture_LEGEND_TEXT_COLOR_Click(System& sys);
-void Picture_AZIMUTH_BACKGROUND_COLOR_Click(System& sys);
-void Picture_AZIMUTH_SCALE_COLOR_Click(System& sys);
-void Picture_RANGE_RINGS_COLOR_Click(System& sys);
-void Picture_VECTORS_COLOR_Click(System& sys);
-void Picture_CURSOR_COLOR_Click(System& sys);
 
 // Back to the built-in colours on the swatches and the main window; set "1" for SAVE and RECALL.
 void cmdbutton_DEFAULT_COLORS_Click(System& sys);

@@ -17,10 +17,6 @@ void closeForChange(System& sys) {
   dropWaitingDfMessages(sys);
 }
 
-void setCommLabel(System& sys) {
-  sys.main.Label_COMM.caption = sys.opt.CmdButton_COMM_PORT.tag + sys.opt.CmdButton_BAUD_RATE.tag;
-}
-
 // A port that cannot be opened: it ends closed, acquisition stops, the port button turns grey.
 void portFailed(System& sys) {
   if (sys.MSComm1.portOpen()) sys.MSComm1.close();
@@ -71,12 +67,6 @@ constexpr std::array<TimeRow, 6> kTimeRows{{{"5", "10", "@ 10 SEC"},
 
 }  // namespace
 
-void CmdButton_OPTIONS_Click(System& sys) {
-  sys.opt.visible = true;
-  sys.host.showOptions();
-  sys.runCycle();
-}
-
 void CmdButton_COMM_PORT_Click(System& sys) {
   SerialPort& port = sys.MSComm1;
   const bool wasOpen = port.portOpen();
@@ -86,15 +76,14 @@ void CmdButton_COMM_PORT_Click(System& sys) {
   if (before >= 1 && before <= 8) {
     const int after = before == 8 ? 1 : before + 1;
     port.setCommPort(after);
-    sys.opt.CmdButton_COMM_PORT.caption = "COMM PORT : COM " + std::to_string(after);
-    sys.opt.CmdButton_COMM_PORT.tag = "COM" + std::to_string(after) + " @ ";
+    showCommPort(sys, after);
     if (!port.open()) {
       portFailed(sys);
       return;
     }
   }
   if (!wasOpen && port.portOpen()) port.close();
-  setCommLabel(sys);
+  showCommLabel(sys);
 }
 
 void CmdButton_BAUD_RATE_Click(System& sys) {
@@ -119,18 +108,14 @@ void CmdButton_BAUD_RATE_Click(System& sys) {
       next = 4800;
       break;
   }
-  const std::string rate = std::to_string(next);
-  sys.opt.BAUD_RATE = next;
-  sys.opt.CmdButton_BAUD_RATE.caption = "BAUD RATE : " + rate;
-  port.setSettings(rate + ",n,8,1");
-  sys.opt.CmdButton_BAUD_RATE.tag = rate + " BAUD";
+  setBaudRate(sys, next);
   // A port that will not reopen at the new speed is handled like a failed port change: the port
   // label keeps showing the line as it was.
   if (wasOpen && !port.open()) {
     portFailed(sys);
     return;
   }
-  setCommLabel(sys);
+  showCommLabel(sys);
 }
 
 void CmdButton_HEADING_Click(System& sys) {
@@ -195,6 +180,23 @@ void applySchemeToMainWindow(System& sys) {
   setDisplayBackground(sys, sys.color(DisplayBackground));
   setLegendText(sys, sys.color(LegendText));
   setButtonBackground(sys, sys.color(ButtonBackground));
+}
+
+void showCommPort(System& sys, int port) {
+  sys.opt.CmdButton_COMM_PORT.caption = "COMM PORT : COM " + std::to_string(port);
+  sys.opt.CmdButton_COMM_PORT.tag = "COM" + std::to_string(port) + " @ ";
+}
+
+void setBaudRate(System& sys, int16_t rate) {
+  const std::string bits = std::to_string(rate);
+  sys.opt.BAUD_RATE = rate;
+  sys.opt.CmdButton_BAUD_RATE.caption = "BAUD RATE : " + bits;
+  sys.MSComm1.setSettings(bits + ",n,8,1");
+  sys.opt.CmdButton_BAUD_RATE.tag = bits + " BAUD";
+}
+
+void showCommLabel(System& sys) {
+  sys.main.Label_COMM.caption = sys.opt.CmdButton_COMM_PORT.tag + sys.opt.CmdButton_BAUD_RATE.tag;
 }
 
 }  // namespace sorvant

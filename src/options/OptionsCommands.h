@@ -4,8 +4,6 @@
 
 namespace sorvant {
 
-// The main window's OPTIONS button: shows the dialog and runs a cycle.
-void CmdButton_OPTIONS_Click(System& sys);
 void CmdButton_COMM_PORT_Click(System& sys);
 void CmdButton_BAUD_RATE_Click(System& sys);
 void CmdButton_HEADING_Click(System& sys);
@@ -15,5 +13,13 @@ void CmdButton_FRAC_Click(System& sys);
 void CmdButton_TIME_Click(System& sys);
 // Pushes the three window colours (background, legend text, buttons) from the swatches.
 void applySchemeToMainWindow(System& sys);
+
+// Shows port n (1..8) on the dialog's port button: its caption, and its tag, from which the main
+// window's port label is built.
+void showCommPort(System& sys, int port);
+// Sets the line speed in bit/s: the port's settings, the dialog's speed button and its tag.
+void setBaudRate(System& sys, int16_t rate);
+// Builds the main window's port label from the tags of the port and speed buttons.
+void showCommLabel(System& sys);
 
 }  // namespace sorvant

@@ -33,11 +33,7 @@ void COMPASS(System& sys) {
 
   const bool var = sys.varOn();
   int shown = st.HEADING;
-  if (var) {
-    shown += sys.opt.HEADING_CORRECTION;
-    if (shown > 359) shown -= 360;
-    if (shown < 0) shown += 360;
-  }
+  if (var) shown = wrapDegrees(shown + sys.opt.HEADING_CORRECTION);
   st.HEADING_STRING = threeDigits(shown);
   m.Label_HDG.caption = "GPS " + st.HEADING_STRING + (var ? " MAG" : " TRU");
   st.NEWAZIMUTH = true;

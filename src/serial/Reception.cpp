@@ -1,10 +1,8 @@
 #include "serial/Reception.h"
 
 #include <algorithm>
-#include <cmath>
 #include <string>
 
-#include "display/Marker.h"
 #include "histogram/Accumulation.h"
 
 namespace sorvant {
@@ -13,7 +11,6 @@ namespace {
 constexpr std::size_t kGpsBufferLimit = 1000;
 constexpr char kDfStart = '%';
 constexpr std::size_t kDfDigits = 3;
-constexpr Integer kMaxIncount = 32767;
 
 // Whether the bearing characters from `from` begin with a digit once the blanks that the number
 // reading skips are passed. Only the message's own characters are looked at.
@@ -34,6 +31,7 @@ bool isRelativeBearing(const std::string& message) {
 
 void MSComm1_OnComm(System& sys) {
   DisplayState& st = sys.st;
+  std::deque<WaitingDfMessage>& waiting = sys.run.dfWaiting;
   st.INBUFF = sys.MSComm1.input();
   st.GPS_BUFFER += st.INBUFF;
   if (st.GPS_BUFFER.size() > kGpsBufferLimit) st.GPS_BUFFER.erase(0, st.GPS_BUFFER.size() - kGpsBufferLimit);
@@ -49,11 +47,11 @@ void MSComm1_OnComm(System& sys) {
     if (!startsWithDigit(st.INBUFF, start + 1)) continue;
     std::string message = st.INBUFF.substr(start + 1, kDfDigits);
     if (!isRelativeBearing(message)) continue;
-    if (st.dfWaiting.size() >= kDfWaitingLimit) st.dfWaiting.pop_front();
+    if (waiting.size() >= kDfWaitingLimit) waiting.pop_front();
     // A message taken at once is counted with the heading now in force (the cycle decodes it before
     // it reads any course that came with it); one that waits keeps that heading, so a turn while it
     // waits does not move it.
-    st.dfWaiting.push_back({std::move(message), st.HEADING});
+    waiting.push_back({std::move(message), st.HEADING});
   }
   if (st.NEW_DF_MESSAGE || !takeWaitingDfMessage(sys)) return;
   sys.runCycle();
@@ -61,18 +59,17 @@ void MSComm1_OnComm(System& sys) {
 
 bool takeWaitingDfMessage(System& sys) {
   DisplayState& st = sys.st;
+  RunState& r = sys.run;
   // Messages of a port that has since closed (acquisition off, the test source on) are not counted.
-  if (!sys.MSComm1.portOpen()) st.dfWaiting.clear();
-  if (st.dfWaiting.empty()) return false;
-  st.DF_MESSAGE = std::move(st.dfWaiting.front().characters);
-  st.dfHeading = st.dfWaiting.front().heading;
-  st.dfWaiting.pop_front();
+  if (!sys.MSComm1.portOpen()) dropWaitingDfMessages(sys);
+  if (r.dfWaiting.empty()) return false;
+  st.DF_MESSAGE = std::move(r.dfWaiting.front().characters);
+  r.dfHeading = r.dfWaiting.front().heading;
+  r.dfWaiting.pop_front();
   st.NEW_DF_MESSAGE = true;
-  st.dfTakenForThisCycle = true;
+  r.dfTakenForThisCycle = true;
   return true;
 }
-
-void dropWaitingDfMessages(System& sys) { sys.st.dfWaiting.clear(); }
 
 void DF_IN(System& sys) {
   DisplayState& st = sys.st;
@@ -80,9 +77,8 @@ void DF_IN(System& sys) {
   // Reception takes only messages that read as bearings; a message set by other means is checked too.
   if (!isRelativeBearing(st.DF_MESSAGE)) return;
   const Single rel = static_cast<Single>(readNumber(st.DF_MESSAGE));
-
-  const int rounded = toInteger16(static_cast<Single>(st.dfHeading) + rel);
-  st.TRUE_DF_BEARING = static_cast<Integer>((rounded % 360 + 360) % 360);
+  const Integer heading = sys.run.dfHeading;
+  st.TRUE_DF_BEARING = static_cast<Integer>(wrapDegrees(toInteger16(static_cast<Single>(heading) + rel)));
 
   if (m.Label_COM_TIMEOUT.visible) {
     m.Label_COM_TIMEOUT.visible = false;
@@ -91,25 +87,15 @@ void DF_IN(System& sys) {
     m.Frame_TOP_LEFT.visible = true;
   }
 
-  countBearing(sys, st.TRUE_DF_BEARING);
-
   // The marker and the caption show the bearing relative to the vehicle as the display is turned now,
   // so that both point where the counted bearing's vector is drawn. That is the received bearing
   // itself unless the heading changed while the message waited. VAR turns the display, and the marker
   // with it.
-  Single shown = rel;
-  if (st.dfHeading != st.HEADING) {
-    shown = static_cast<Single>(std::fmod(static_cast<double>(rel) + st.dfHeading - st.HEADING, 360.0));
-    if (shown < 0) shown += 360;
-  }
+  const Single shown =
+      heading == st.HEADING ? rel : wrapFractionalDegrees(static_cast<double>(rel) + heading - st.HEADING);
   Single angle = 90 - shown;
   if (sys.varOn()) angle -= st.HEADING_CORRECTION;
-  moveLastBearingMarker(sys, angle * kRadiansPerDegree);
-
-  m.Label_LAST_BRG.caption = lastBrgCaption(shown);
-  // A 16-bit count: it stops at its top rather than turning negative.
-  if (st.INCOUNT < kMaxIncount) ++st.INCOUNT;
-  m.Label_TOTAL_BRG.caption = totalBrgCaption(st.INCOUNT);
+  recordBearing(sys, st.TRUE_DF_BEARING, angle * kRadiansPerDegree, shown);
 }
 
 }  // namespace sorvant

@@ -17,10 +17,6 @@ bool takeWaitingDfMessage(System& sys);
 // that delivers more than one message a period for longer loses its oldest ones, so the display
 // never lags behind the receiver by more than that.
 constexpr std::size_t kDfWaitingLimit = 10;
-// Forgets the DF messages still waiting for a period. They belong to the picture on show, so every
-// command that starts another picture (clear, recall, the source or acquisition switched) and every
-// close of the port drops them.
-void dropWaitingDfMessages(System& sys);
 // Decodes DF_MESSAGE into a true bearing and counts it with the heading in force when it arrived (run
 // by the cycle that took the message).
 void DF_IN(System& sys);

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "os/FileSystem.h"
+
 namespace sorvant {
 
 enum class ReplaceStatus {
@@ -27,12 +29,15 @@ struct ReplaceResult {
 // may not exist yet). Empty when the chain loops or cannot be read.
 std::filesystem::path linkTarget(const std::filesystem::path& path);
 
-// Why an existing file may not be changed, for a message: "is write-protected" (no write permission
-// for anyone, which binds even an administrator, or none for this user) or "is on a read-only file
-// system". Empty when it may be changed, or when there is no file.
-std::string writeProtection(const std::filesystem::path& file);
-// True when writeProtection() has a reason.
-bool isWriteProtected(const std::filesystem::path& file);
+// The system calls a replacement makes that tests stand in for: the flush to the disk (to watch the
+// flushes or to make one fail) and the creation of the new file (to stand for a folder that refuses
+// new files, which no folder does to an administrator). Both as the system calls: -1 with errno.
+struct FileCalls {
+  using Flush = int (*)(int fd);
+  using Create = int (*)(const std::filesystem::path& name);
+  Flush flushToDisk = &os::flushToDisk;
+  Create createNewFile = &os::createNewFile;
+};
 
 // Replaces the file `path` stands for with `text`, through any symbolic links, which stay links. Only
 // a regular file, or none, is replaced; a write-protected one never. The new file keeps the old one's
@@ -40,20 +45,10 @@ bool isWriteProtected(const std::filesystem::path& file);
 // stays as it was (a rewrite in place first reserves the room it needs, so a full disk cannot cut it
 // short) and no temporary file is left behind; after a success, those that killed writers left are removed. A failure
 // names the file, and the link it was reached through, never the temporary name.
-ReplaceResult replaceFile(const std::filesystem::path& path, std::string_view text);
+ReplaceResult replaceFile(const std::filesystem::path& path, std::string_view text, const FileCalls& calls = {});
 
 // Creates the folders missing on the way to `folder`. Made by an administrator inside someone else's
 // folder, each is given to that folder's owner, so the owner's own runs can still write there.
 void createFolders(const std::filesystem::path& folder);
-
-// Flushes an open file or folder to the disk; 0 on success. Tests put their own in to watch the
-// flushes or to make one fail.
-using SyncCall = int (*)(int fd);
-extern SyncCall syncToDisk;
-
-// Creates a file that did not exist before, for writing; its descriptor, or -1 with errno. Tests put
-// their own in to stand for a folder that refuses new files, which no folder does to an administrator.
-using CreateCall = int (*)(const std::filesystem::path& name);
-extern CreateCall createNewFile;
 
 }  // namespace sorvant

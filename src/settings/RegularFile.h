@@ -25,9 +25,6 @@ struct FileRead {
   bool viaLink = false;  // the path is a symbolic link (one that leads to nothing when Missing)
 };
 
-// True when the open file `fd` is a regular file.
-bool isRegularFile(int fd);
-
 // Reads the whole file `path` stands for when it is a regular file. Anything else is not opened for
 // reading at all, or (if it changed in between) opened without waiting and closed again unread.
 FileRead readRegularFile(const std::filesystem::path& path);

@@ -5,9 +5,7 @@
 #include <fstream>
 #include <iostream>
 #include <limits>
-#include <map>
 #include <optional>
-#include <set>
 #include <string_view>
 #include <system_error>
 
@@ -152,27 +150,14 @@ bool releasePort(System& sys) {
   return true;
 }
 
-// What was said about each settings file in this run: every fault is told once, however often the
-// file is met again.
-std::map<fs::path, std::string>& told() {
-  static std::map<fs::path, std::string> said;
-  return said;
-}
-
-void tellOnce(const fs::path& path, const std::string& message) {
-  if (!told().emplace(path, message).second) return;
+// Every fault with a file is told once in a run, however often the file is met again.
+void tellOnce(System& sys, const fs::path& path, const std::string& message) {
+  if (!sys.run.settingsTold.emplace(path, message).second) return;
   std::cerr << "sorvant: " << message << "\n";
 }
 
-void tellNotSaved(const fs::path& path, const std::string& protection) {
-  tellOnce(path, pathText(path) + " " + protection + ": the settings are read from it but will not be saved");
-}
-
-// Files this run could not read (no regular file, or no permission to read it): what they hold is
-// unknown, so shutdown must not put the settings of memory in its place.
-std::set<fs::path>& leftAlone() {
-  static std::set<fs::path> files;
-  return files;
+void tellNotSaved(System& sys, const fs::path& path, const std::string& protection) {
+  tellOnce(sys, path, pathText(path) + " " + protection + ": the settings are read from it but will not be saved");
 }
 
 void applyBuiltInDefaults(System& sys) { applyFile(sys, defaultSettingsText()); }
@@ -180,23 +165,11 @@ void applyBuiltInDefaults(System& sys) { applyFile(sys, defaultSettingsText()); 
 void addNumber(std::string& text, long value) { text += std::to_string(value) + "\r\n"; }
 void addText(std::string& text, const std::string& value) { text += "\"" + value + "\"\r\n"; }
 
-fs::path& redirectedPath() {
-  static fs::path path;
-  return path;
-}
-
 }  // namespace
 
-void redirectSettingsPath(const fs::path& path) { redirectedPath() = path; }
+fs::path settingsPath() { return configFolder() / "Sorvant.ini"; }
 
-fs::path settingsPath() {
-  if (!redirectedPath().empty()) return redirectedPath();
-#ifdef _WIN32
-  return fs::path("C:/Sorvant.ini");
-#else
-  return configFolder() / "Sorvant.ini";
-#endif
-}
+fs::path settingsFileOf(const System& sys) { return sys.settingsFile.empty() ? settingsPath() : sys.settingsFile; }
 
 std::string defaultSettingsText() {
   // Built once: start-up falls back on it for every damaged file, and it never changes.
@@ -216,9 +189,9 @@ std::string defaultSettingsText() {
 }
 
 void readSettings(System& sys, const fs::path& path) {
-  SettingsStore& store = settingsStore();
-  told().erase(path);
-  leftAlone().erase(path);
+  SettingsStore& store = settingsStoreOf(sys);
+  sys.run.settingsTold.erase(path);
+  sys.run.settingsLeftAlone.erase(path);
   bool portReleased = false;
   bool replaced = false;
   const std::string protection = store.protection(path);
@@ -231,18 +204,20 @@ void readSettings(System& sys, const fs::path& path) {
     portReleased = releasePort(sys) || portReleased;
     if (file.status == FileRead::Status::NotAFile || file.status == FileRead::Status::Unreadable) {
       // Neither damaged nor missing: whatever stands there is left as it is, now and at shutdown.
-      leftAlone().insert(path);
+      sys.run.settingsLeftAlone.insert(path);
       const std::string what = file.status == FileRead::Status::NotAFile ? " is " + file.reason + ", not a regular file"
                                                                          : " cannot be read (" + file.reason + ")";
-      tellOnce(path, name + what + ": nothing was read, the default settings are in use and changes will not be saved");
+      tellOnce(sys, path,
+               name + what + ": nothing was read, the default settings are in use and changes will not be saved");
       applyBuiltInDefaults(sys);
       break;
     }
     // A write-protected file is the operator's to change: even a damaged one stays as it is.
     if (!protection.empty()) {
       if (file.status == FileRead::Status::Read)
-        tellOnce(path, name + " is damaged and " + protection +
-                           ": it was left as it is, the default settings are in use and changes will not be saved");
+        tellOnce(sys, path,
+                 name + " is damaged and " + protection +
+                     ": it was left as it is, the default settings are in use and changes will not be saved");
       applyBuiltInDefaults(sys);
       break;
     }
@@ -251,8 +226,9 @@ void readSettings(System& sys, const fs::path& path) {
       if (file.status == FileRead::Status::Read) {
         if (const std::error_code ec = store.keepAside(path)) {
           // No copy of the damage can be kept: it stays in place until shutdown saves over it.
-          tellOnce(path, name + " is damaged and could not be kept aside (" + ec.message() +
-                             "): the default settings are in use and will replace it at the end of the run");
+          tellOnce(sys, path,
+                   name + " is damaged and could not be kept aside (" + ec.message() +
+                       "): the default settings are in use and will replace it at the end of the run");
           applyBuiltInDefaults(sys);
           break;
         }
@@ -265,28 +241,25 @@ void readSettings(System& sys, const fs::path& path) {
       // may be there by the end of the run, and shutdown says so if the settings cannot be saved.
       const bool linkToNothing = file.status == FileRead::Status::Missing && file.viaLink;
       if (defaults.status == ReplaceStatus::Failed && !linkToNothing)
-        tellOnce(path, "the settings cannot be kept: " + defaults.reason +
-                           "; the default settings are in use and changes will not be saved");
+        tellOnce(sys, path,
+                 "the settings cannot be kept: " + defaults.reason +
+                     "; the default settings are in use and changes will not be saved");
     }
     // One replacement at most: defaults that cannot be written, or not read back, end the retries
     // and the same defaults apply from memory.
     applyBuiltInDefaults(sys);
     break;
   }
-  if (!protection.empty()) tellNotSaved(path, protection);
+  if (!protection.empty()) tellNotSaved(sys, path, protection);
   // Standard error reaches no one when the program is started from a menu, and never on Windows: the
   // same words rest on the QUIT button, where an operator looks before ending a run.
-  const auto said = told().find(path);
-  sys.main.CmdButton_QUIT.toolTip = said == told().end() ? std::string() : said->second;
+  const auto said = sys.run.settingsTold.find(path);
+  sys.main.CmdButton_QUIT.toolTip = said == sys.run.settingsTold.end() ? std::string() : said->second;
   // The modes the failed read left (test source off, acquisition on) want the receiver; it is
   // heard again on the port number now in force.
   const MainControls& m = sys.main;
   if (portReleased && m.CmdButton_TEST.caption == kTestOff && m.CmdButton_ACQUIRE.caption == kAcquireOn)
     openPortForAcquisition(sys);
-}
-
-bool writeDefaultSettings(const fs::path& path) {
-  return settingsStore().replace(path, defaultSettingsText()).status == ReplaceStatus::Written;
 }
 
 bool writeSettings(System& sys, const fs::path& path) {
@@ -303,13 +276,14 @@ bool writeSettings(System& sys, const fs::path& path) {
   // The file holds the variation less one; the reader's step-up puts the one back.
   sys.opt.HEADING_CORRECTION = static_cast<int16_t>(sys.opt.HEADING_CORRECTION - 1);
   addNumber(text, sys.opt.HEADING_CORRECTION);
-  if (leftAlone().count(path) != 0) return false;  // start-up has said why
-  const ReplaceResult result = settingsStore().replace(path, text);
+  if (sys.run.settingsLeftAlone.count(path) != 0) return false;  // start-up has said why
+  SettingsStore& store = settingsStoreOf(sys);
+  const ReplaceResult result = store.replace(path, text);
   if (result.status == ReplaceStatus::ReadOnly) {
-    const std::string protection = settingsStore().protection(path);
-    tellNotSaved(path, protection.empty() ? "is write-protected" : protection);
+    const std::string protection = store.protection(path);
+    tellNotSaved(sys, path, protection.empty() ? "is write-protected" : protection);
   }
-  if (result.status == ReplaceStatus::NotAFile) tellOnce(path, "the settings were not saved: " + result.reason);
+  if (result.status == ReplaceStatus::NotAFile) tellOnce(sys, path, "the settings were not saved: " + result.reason);
   if (result.status == ReplaceStatus::Failed)
     std::cerr << "sorvant: the settings were not saved: " << result.reason << "\n";
   return result.status == ReplaceStatus::Written;

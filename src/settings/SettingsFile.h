@@ -9,13 +9,14 @@
 
 namespace sorvant {
 
-// Windows: C:/Sorvant.ini. Elsewhere: $XDG_CONFIG_HOME/sorvant/Sorvant.ini, or
-// ~/.config/sorvant/Sorvant.ini when that variable is unset, empty or not absolute.
+// The program's settings file: Sorvant.ini in the config folder. Windows: C:/Sorvant.ini. Elsewhere:
+// $XDG_CONFIG_HOME/sorvant/Sorvant.ini, or ~/.config/sorvant/Sorvant.ini when that variable is unset,
+// empty or not absolute.
 std::filesystem::path settingsPath();
 
-// Makes settingsPath() answer this path instead, so tests never read or write the operator's file;
-// an empty path puts the system's own location back. The program itself never calls it.
-void redirectSettingsPath(const std::filesystem::path& path);
+// The file a system reads at load and writes at unload: the one it was given (System::settingsFile),
+// so that tests never read or write the operator's file, or else settingsPath().
+std::filesystem::path settingsFileOf(const System& sys);
 
 // The 46 lines of the default file, exactly as written.
 std::string defaultSettingsText();
@@ -29,9 +30,6 @@ std::string defaultSettingsText();
 // read and whether changes will be saved. A link stays a link. Never throws for a file problem,
 // never waits on the file and never retries more than once.
 void readSettings(System& sys, const std::filesystem::path& path);
-
-// Replaces the file (through a link) with the default file. False leaves whatever was there untouched.
-bool writeDefaultSettings(const std::filesystem::path& path);
 
 // Shutdown's writer: copies the swatch colours into colour set 1, lowers the dialog's variation by
 // one and replaces the file (through a link) with the 46 lines. False leaves the previous file

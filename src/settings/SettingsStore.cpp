@@ -1,5 +1,7 @@
 #include "settings/SettingsStore.h"
 
+#include "core/System.h"
+
 namespace sorvant {
 
 namespace fs = std::filesystem;
@@ -23,50 +25,40 @@ fs::path badFileName(const fs::path& path) {
   return name;
 }
 
-class FileSystemStore final : public SettingsStore {
- public:
-  FileRead read(const fs::path& path) override { return readRegularFile(path); }
-
-  std::string protection(const fs::path& path) override {
-    const fs::path target = linkTarget(path);
-    return target.empty() ? std::string() : writeProtection(target);
-  }
-
-  std::error_code keepAside(const fs::path& path) override {
-    std::error_code ec;
-    const fs::file_status status = fs::symlink_status(path, ec);
-    if (!fs::exists(status)) return {};
-    const fs::path bad = badFileName(path);
-    // Renaming a link would take the link away, and renaming one name of a hard-linked file would
-    // leave the damage under the others: the content is copied aside, and the defaults written
-    // over it where it stands.
-    const auto names = fs::hard_link_count(path, ec);
-    if (fs::is_symlink(status) || (!ec && names > 1))
-      fs::copy_file(path, bad, fs::copy_options::overwrite_existing, ec);
-    else
-      fs::rename(path, bad, ec);
-    return ec;
-  }
-
-  ReplaceResult replace(const fs::path& path, std::string_view text) override {
-    if (path.has_parent_path()) createFolders(path.parent_path());
-    return replaceFile(path, text);
-  }
-};
-
-SettingsStore*& storeInUse() {
-  static SettingsStore* store = nullptr;
-  return store;
-}
-
 }  // namespace
 
-SettingsStore& settingsStore() {
-  static FileSystemStore fileSystem;
-  SettingsStore* store = storeInUse();
-  return store != nullptr ? *store : fileSystem;
+FileRead FileSystemStore::read(const fs::path& path) { return readRegularFile(path); }
+
+std::string FileSystemStore::protection(const fs::path& path) {
+  const fs::path target = linkTarget(path);
+  return target.empty() ? std::string() : os::writeProtection(target);
 }
 
-void useSettingsStore(SettingsStore* store) { storeInUse() = store; }
+std::error_code FileSystemStore::keepAside(const fs::path& path) {
+  std::error_code ec;
+  const fs::file_status status = fs::symlink_status(path, ec);
+  if (!fs::exists(status)) return {};
+  const fs::path bad = badFileName(path);
+  // Renaming a link would take the link away, and renaming one name of a hard-linked file would
+  // leave the damage under the others: the content is copied aside, and the defaults written
+  // over it where it stands.
+  const auto names = fs::hard_link_count(path, ec);
+  if (fs::is_symlink(status) || (!ec && names > 1))
+    fs::copy_file(path, bad, fs::copy_options::overwrite_existing, ec);
+  else
+    fs::rename(path, bad, ec);
+  return ec;
+}
+
+ReplaceResult FileSystemStore::replace(const fs::path& path, std::string_view text) {
+  if (path.has_parent_path()) createFolders(path.parent_path());
+  return replaceFile(path, text, calls_);
+}
+
+SettingsStore& settingsStoreOf(System& sys) {
+  // Holds nothing that changes: every system without a store of its own may share it.
+  static FileSystemStore fileSystem;
+  return sys.settingsStore != nullptr ? *sys.settingsStore : fileSystem;
+}
 
 }  // namespace sorvant

@@ -1,7 +1,8 @@
 #pragma once
 // Where the settings file lives: how it is read, kept aside when damaged and replaced. The program
 // keeps it in the file system; the fuzz targets keep it in memory, so that an input costs no file
-// system work while the reader and writer around it run as they do in the program.
+// system work while the reader and writer around it run as they do in the program. A system is
+// given its store (System::settingsStore).
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -11,6 +12,8 @@
 #include "settings/RegularFile.h"
 
 namespace sorvant {
+
+struct System;
 
 class SettingsStore {
  public:
@@ -28,9 +31,20 @@ class SettingsStore {
   virtual ReplaceResult replace(const std::filesystem::path& path, std::string_view text) = 0;
 };
 
-// The store in use: the file system, unless another was put in.
-SettingsStore& settingsStore();
-// Puts a store in; nullptr puts the file system back. The program itself never calls it.
-void useSettingsStore(SettingsStore* store);
+// The file system, through the system calls given (tests give their own to watch or fail them).
+class FileSystemStore final : public SettingsStore {
+ public:
+  explicit FileSystemStore(const FileCalls& calls = {}) : calls_(calls) {}
+  FileRead read(const std::filesystem::path& path) override;
+  std::string protection(const std::filesystem::path& path) override;
+  std::error_code keepAside(const std::filesystem::path& path) override;
+  ReplaceResult replace(const std::filesystem::path& path, std::string_view text) override;
+
+ private:
+  const FileCalls calls_;
+};
+
+// The store the system was given, or the file system when none.
+SettingsStore& settingsStoreOf(System& sys);
 
 }  // namespace sorvant

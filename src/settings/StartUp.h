@@ -8,8 +8,6 @@ namespace sorvant {
 void initialiseSystem(System& sys);
 // Load: reads the settings file, then shows the port, speed and colours it set.
 void loadSystem(System& sys);
-// QUIT: closes the main window, whose close handling runs unloadSystem.
-void CmdButton_QUIT_Click(System& sys);
 // What closing the main window does by any path: closes the port and writes the settings file.
 void unloadSystem(System& sys);
 

@@ -5,8 +5,8 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
-#include "core/QtClock.h"
 #include "serial/SerialLine.h"
+#include "shell/QtClock.h"
 
 namespace sorvant {
 

@@ -259,7 +259,7 @@ TEST(Cycle, OneDfBearingPerTimerPeriodAndNeverCountedTwice) {
   EXPECT_NE(ts.sys.main.Label_TIME.caption, "00:00:00 AM");
   // A command's cycle a few milliseconds later does not take the message again.
   ts.clock.advance(0.005);
-  EXPECT_FALSE(st.dfTakenForThisCycle);
+  EXPECT_FALSE(ts.sys.run.dfTakenForThisCycle);
   EXECUTIVE(ts.sys);
   EXPECT_EQ(st.INCOUNT, 1);
   // Before the tick a further message waits (and still reaches the GPS buffer): the tick counts it.

@@ -11,7 +11,7 @@ struct QuietDisplay {
   QuietDisplay() {
     ts.sys.st.SIMULATE_TIMER = false;
     // Nothing counts as drawn yet, so a routine called on its own draws all it would draw.
-    ts.sys.st.drawn = {};
+    ts.sys.run.drawn = {};
     ts.surface.clear();
   }
   DisplayState& st() { return ts.sys.st; }

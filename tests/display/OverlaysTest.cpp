@@ -78,7 +78,7 @@ TEST(RangeRings, ARecalledCountOfZeroIsDrawnAsOneAndHugeSumsKeepTheLabelIn16Bits
   d.st().SECTOR_SUM[90] = 10;
   VECTOR(d.ts.sys);
   // The vectors' ends, offsets from the centre with y up, are kept in the drawn overlays.
-  const DrawnOverlays& drawn = d.st().drawn;
+  const DrawnOverlays& drawn = d.ts.sys.run.drawn;
   EXPECT_NEAR(drawn.dx[90], d.st().AZRADIUS, 1.0);
 
   EXPECT_EQ(ringsFor(d, 1e6f).label, "RANGE  32760 BRGS");
@@ -157,7 +157,7 @@ TEST(Vector, ASumOfTenPerRingReachesTheEdgeAndComponentsTruncateTowardZero) {
   d.st().SECTOR_SUM[90] = 30;
   d.st().SECTOR_SUM[360] = 15;
   VECTOR(d.ts.sys);
-  const DrawnOverlays& drawn = d.st().drawn;
+  const DrawnOverlays& drawn = d.ts.sys.run.drawn;
   EXPECT_NEAR(drawn.dx[90], d.st().AZRADIUS, 1.0);
   EXPECT_LE(drawn.dx[90], d.st().AZRADIUS);
   EXPECT_FLOAT_EQ(drawn.dy[90], 0);

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "input/Dispatch.h"
 #include "options/ColorScheme.h"
 #include "options/OptionsCommands.h"
+#include "options/OptionsDispatch.h"
 #include "support/TestSystem.h"
 
 namespace sorvant {
@@ -41,7 +43,7 @@ struct Quiet {
 TEST(ColorPickers, CancelledAzimuthBackgroundKeepsTheColourAndStillRedrawsOnce) {
   Quiet q;
   const Color before = q.sys.color(AzimuthBackground);
-  cmdbutton_AZIMUTH_BACKGROUND_Click(q.sys);
+  clickOptionsControl(q.sys, q.sys.opt.picker(AzimuthBackground));
   EXPECT_EQ(q.ts.picker.shown, 1);
   EXPECT_EQ(q.sys.color(AzimuthBackground), before);
   EXPECT_EQ(q.cycles(), 1u);
@@ -50,7 +52,7 @@ TEST(ColorPickers, CancelledAzimuthBackgroundKeepsTheColourAndStillRedrawsOnce) 
   // The swatch opens the same picker and the confirmed colour reaches the disc at once.
   q.ts.surface.clear();
   q.ts.picker.answer = kPink;
-  Picture_AZIMUTH_BACKGROUND_COLOR_Click(q.sys);
+  clickOptionsControl(q.sys, q.sys.opt.swatch(AzimuthBackground));
   EXPECT_EQ(q.ts.picker.shown, 2);
   EXPECT_EQ(q.sys.opt.Picture_AZIMUTH_BACKGROUND_COLOR.backColor, kPink);
   EXPECT_EQ(q.discs(), std::vector<Color>{kPink});
@@ -62,7 +64,7 @@ TEST(ColorPickers, WindowColoursArePushedAtOnceWithoutACycle) {
   const Color gpsBack = m.Frame_GPS_FAIL.backColor;
   const Color gpsText = m.Label_GPS_SPEED.foreColor;
   q.ts.picker.answer = kPink;
-  cmdbutton_DISPLAY_BACKGROUND_COLOR_Click(q.sys);
+  clickOptionsControl(q.sys, q.sys.opt.picker(DisplayBackground));
   EXPECT_EQ(m.backColor, kPink);
   for (Control* c : {&m.Frame_TOP_LEFT, &m.Frame_TOP_CENTER, &m.Frame_TOP_RIGHT, &m.Frame_BOTTOM_LEFT,
                      &m.Frame_BOTTOM_RIGHT, &m.Label_COM_TIMEOUT})
@@ -70,11 +72,11 @@ TEST(ColorPickers, WindowColoursArePushedAtOnceWithoutACycle) {
   EXPECT_EQ(m.Frame_GPS_FAIL.backColor, gpsBack);
 
   q.ts.picker.answer = kNavy;
-  cmdbutton_LEGEND_TEXT_COLOR_Click(q.sys);
+  clickOptionsControl(q.sys, q.sys.opt.picker(LegendText));
   for (Control* c : m.legendLabels()) EXPECT_EQ(c->foreColor, kNavy) << c->name;
   EXPECT_EQ(m.Label_GPS_SPEED.foreColor, gpsText);
 
-  Picture_BUTTON_BACKGROUND_COLOR_Click(q.sys);
+  clickOptionsControl(q.sys, q.sys.opt.swatch(ButtonBackground));
   for (Control* c : m.commandButtons()) EXPECT_EQ(c->backColor, kNavy) << c->name;
   // The new window background shows at once: the surface is cleared to it, and the display is
   // drawn again on it by the next cycle, not by the picker.

@@ -18,8 +18,8 @@ TEST(PortState, AdapterMissingAtStartUpIsWaitedForAndTheReasonShown) {
   std::string file = defaultSettingsText();
   file.replace(file.find(kTestOn), kTestOn.size(), kTestOff);
   file.replace(file.find("\r\n4800\r\n") + 2, 4, "2400");
-  std::filesystem::create_directories(settingsPath().parent_path());
-  std::ofstream(settingsPath(), std::ios::binary | std::ios::trunc) << file;
+  std::filesystem::create_directories(settingsFileOf(t.sys).parent_path());
+  std::ofstream(settingsFileOf(t.sys), std::ios::binary | std::ios::trunc) << file;
   t.port.failOpen = true;
   loadSystem(t.sys);
   Form_Resize(t.sys);

@@ -119,7 +119,7 @@ TEST_F(Reception, MessagesThatFindThePeriodTakenWaitForLaterPeriods) {
   CmdButton_ACQUIRE_Click(t.sys);
   for (int i = 0; i < 5; ++i) t.tick();
   EXPECT_EQ(st.INCOUNT, 10 + static_cast<Integer>(kDfWaitingLimit));
-  EXPECT_TRUE(st.dfWaiting.empty());
+  EXPECT_TRUE(t.sys.run.dfWaiting.empty());
 }
 
 // Bearings still waiting when the operator starts another picture belong to the old one: clear,
@@ -161,7 +161,7 @@ TEST_F(Reception, CommandsThatStartAnotherPictureDropTheWaitingMessages) {
       EXPECT_EQ(st.INCOUNT, after + 8) << c.what;
       continue;
     }
-    EXPECT_TRUE(st.dfWaiting.empty()) << c.what;
+    EXPECT_TRUE(t.sys.run.dfWaiting.empty()) << c.what;
     EXPECT_EQ(st.INCOUNT, after) << c.what;
     EXPECT_EQ(m.Label_TOTAL_BRG.caption, c.fresh ? kTotalBrgZero : totalBrgCaption(after)) << c.what;
     EXPECT_EQ(emptyPicture(), c.fresh) << c.what;

@@ -18,6 +18,7 @@
 #include "serial/ComPortPath.h"
 #include "settings/FileReplace.h"
 #include "settings/SettingsFile.h"
+#include "settings/SettingsStore.h"
 #include "settings/StartUp.h"
 #include "support/Environment.h"
 #include "support/TestSystem.h"
@@ -60,9 +61,6 @@ std::string contents(const fs::path& path) {
   return out.str();
 }
 
-const SyncCall realSync = syncToDisk;
-const CreateCall realCreate = createNewFile;
-
 // How many lines the program put on standard error.
 std::size_t linesSaid(const std::string& said) {
   std::size_t n = 0;
@@ -88,7 +86,7 @@ class SettingsTest : public ::testing::Test {
   void checkLinkedFile();
   std::unique_ptr<TestSystem> start() {
     auto ts = std::make_unique<TestSystem>(false, false);
-    redirectConfigFolder(folder_);
+    TestSystem::useConfigFolder(ts->sys, folder_);
     loadSystem(ts->sys);
     return ts;
   }
@@ -260,12 +258,12 @@ TEST_F(SettingsTest, AFolderThatCannotBeWrittenNeitherStopsStartNorShutdown) {
   store(joined(lines));
   ts = start();
   ts->sys.opt.HEADING_CORRECTION = 45;
-  syncToDisk = [](int) {
+  FileSystemStore failingFlush({.flushToDisk = [](int) {
     errno = EIO;
     return -1;
-  };
+  }});
+  ts->sys.settingsStore = &failingFlush;
   EXPECT_FALSE(writeSettings(ts->sys, file()));
-  syncToDisk = realSync;
   EXPECT_EQ(contents(file()), joined(lines));
   EXPECT_EQ(folderEntries(), (std::set<std::string>{"Sorvant.ini"}));
 
@@ -274,7 +272,11 @@ TEST_F(SettingsTest, AFolderThatCannotBeWrittenNeitherStopsStartNorShutdown) {
   // The same wherever no new file can be made, for whatever reason: no permission, no inodes left
   // (a full tmpfs, a full FAT root folder), a quota, no descriptors left.
   static int refusal = 0;
-  for (const int error : {EACCES, EPERM, ENOSPC, EDQUOT, EMFILE, ENFILE}) {
+  std::vector<int> refusals{EACCES, EPERM, ENOSPC, EMFILE, ENFILE};
+#ifdef EDQUOT
+  refusals.push_back(EDQUOT);  // quotas: Windows' C runtime has no such error
+#endif
+  for (const int error : refusals) {
     lines = defaultLines();
     lines[40] = "3";
     lines.push_back("a line after the last");
@@ -282,12 +284,12 @@ TEST_F(SettingsTest, AFolderThatCannotBeWrittenNeitherStopsStartNorShutdown) {
     ts = start();
     ts->port.setCommPort(9);
     refusal = error;
-    createNewFile = [](const fs::path&) {
+    FileSystemStore refusing({.createNewFile = [](const fs::path&) {
       errno = refusal;
       return -1;
-    };
+    }});
+    ts->sys.settingsStore = &refusing;
     const bool written = writeSettings(ts->sys, file());
-    createNewFile = realCreate;
     EXPECT_TRUE(written) << error;
     EXPECT_EQ(linesOf(contents(file())).size(), 46u) << error;
     EXPECT_EQ(linesOf(contents(file()))[40], "9") << error;
@@ -297,31 +299,33 @@ TEST_F(SettingsTest, AFolderThatCannotBeWrittenNeitherStopsStartNorShutdown) {
   // blocks take the new content, and the temporary file goes.
   static int flushes = 0;
   flushes = 0;
-  syncToDisk = [](int fd) {
-    if (flushes++ > 0) return realSync(fd);
+  FileSystemStore fullDisk({.flushToDisk = [](int fd) {
+    if (flushes++ > 0) return os::flushToDisk(fd);
     errno = ENOSPC;
     return -1;
-  };
+  }});
+  ts->sys.settingsStore = &fullDisk;
   ts->port.setCommPort(10);
   EXPECT_TRUE(writeSettings(ts->sys, file()));
-  syncToDisk = realSync;
   EXPECT_EQ(linesOf(contents(file()))[40], "10");
   EXPECT_EQ(folderEntries(), (std::set<std::string>{"Sorvant.ini"}));
-  createNewFile = [](const fs::path&) {
+  FileSystemStore noNewFiles({.createNewFile = [](const fs::path&) {
     errno = EACCES;
     return -1;
-  };
+  }});
   // With no file there yet (a copy run without its installer) nothing can be kept, and start-up says
   // so where the operator can see it, standard error being shown nowhere on Windows.
   fs::remove(file());
   testing::internal::CaptureStderr();
-  ts = start();
+  ts = std::make_unique<TestSystem>(false, false);
+  TestSystem::useConfigFolder(ts->sys, folder_);
+  ts->sys.settingsStore = &noNewFiles;
+  loadSystem(ts->sys);
   const std::string said = testing::internal::GetCapturedStderr();
   EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
   EXPECT_NE(said.find("cannot be made in"), std::string::npos) << said;
   EXPECT_NE(ts->sys.main.CmdButton_QUIT.toolTip.find("changes will not be saved"), std::string::npos);
   EXPECT_NE(said.find(ts->sys.main.CmdButton_QUIT.toolTip), std::string::npos) << said;
-  createNewFile = realCreate;
   store(joined(lines));
   ts = start();
   EXPECT_EQ(ts->sys.main.CmdButton_QUIT.toolTip, "");
@@ -414,13 +418,14 @@ TEST_F(SettingsTest, TheWriterUsesAFileOfItsOwnAndFlushesItBeforeTheRename) {
   static fs::path watched;
   watched = file();
   seenAtFlush.clear();
-  syncToDisk = [](int fd) {
+  FileSystemStore watching({.flushToDisk = [](int fd) {
     seenAtFlush.push_back(contents(watched));
-    return realSync(fd);
-  };
+    return os::flushToDisk(fd);
+  }});
+  ts->sys.settingsStore = &watching;
   ts->sys.opt.HEADING_CORRECTION = 11;
   const bool written = writeSettings(ts->sys, file());
-  syncToDisk = realSync;
+  ts->sys.settingsStore = nullptr;
   ASSERT_TRUE(written);
   // The data first, while the old file is still in place, then (where folders can be flushed: not on
   // Windows) the folder holding the new name.
@@ -569,7 +574,7 @@ TEST_F(SettingsTest, AFolderNamedInLatin1IsReadWrittenAndNamedInMessages) {
   lines[40] = "3";
   std::ofstream(named, std::ios::binary) << joined(lines);
   auto ts = std::make_unique<TestSystem>(false, false);
-  redirectConfigFolder(latin);
+  TestSystem::useConfigFolder(ts->sys, latin);
   ASSERT_EQ(settingsPath(), named);
   loadSystem(ts->sys);
   EXPECT_EQ(ts->port.commPort(), 3);
@@ -588,7 +593,7 @@ TEST_F(SettingsTest, AFolderNamedInLatin1IsReadWrittenAndNamedInMessages) {
   fs::permissions(named, fs::perms(0444));
   testing::internal::CaptureStderr();
   ts = std::make_unique<TestSystem>(false, false);
-  redirectConfigFolder(latin);
+  TestSystem::useConfigFolder(ts->sys, latin);
   loadSystem(ts->sys);
   const std::string said = testing::internal::GetCapturedStderr();
   fs::permissions(named, fs::perms(0644));

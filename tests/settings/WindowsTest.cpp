@@ -38,7 +38,6 @@ TEST(Windows, SettingsAtTheDriveRootAndPortsByTheirWindowsNamesWhateverTheEnviro
   if (!kWindows) GTEST_SKIP() << "Windows only: Linux and Unix use the config folder and COMn links";
   const std::optional<std::string> xdg = getEnv("XDG_CONFIG_HOME");
   setEnv("XDG_CONFIG_HOME", fs::temp_directory_path());
-  redirectSettingsPath({});
   EXPECT_EQ(settingsPath(), fs::path("C:/Sorvant.ini"));
   EXPECT_EQ(comPortPath(1), R"(\\.\COM1)");
   EXPECT_EQ(comPortPath(8), R"(\\.\COM8)");
@@ -46,8 +45,8 @@ TEST(Windows, SettingsAtTheDriveRootAndPortsByTheirWindowsNamesWhateverTheEnviro
   EXPECT_EQ(comPortPath(0), "");
 
   // Tests get a file of their own, never the operator's.
-  TestSystem::isolateSettings();
-  EXPECT_NE(settingsPath(), fs::path("C:/Sorvant.ini"));
+  const TestSystem ts(false, false);
+  EXPECT_NE(settingsFileOf(ts.sys), fs::path("C:/Sorvant.ini"));
   if (xdg)
     setEnv("XDG_CONFIG_HOME", *xdg);
   else
@@ -60,7 +59,7 @@ TEST(Windows, SettingsFileLineEndsAreWrittenAsBytesAndNeverTranslatedTwice) {
   const fs::path file = folder / "Sorvant.ini";
   const auto start = [&] {
     auto ts = std::make_unique<TestSystem>(false, false);
-    redirectSettingsPath(file);
+    ts->sys.settingsFile = file;
     loadSystem(ts->sys);
     return ts;
   };

@@ -13,9 +13,9 @@
 #include "histogram/Accumulation.h"
 #include "histogram/TestSource.h"
 #include "input/KeyMap.h"
-#include "input/QtKeys.h"
-#include "input/QtStepButtons.h"
 #include "input/StepButtons.h"
+#include "shell/QtKeys.h"
+#include "shell/QtStepButtons.h"
 #include "shell/ShellFixture.h"
 
 namespace sorvant::test {

@@ -9,10 +9,10 @@
 #include <memory>
 
 #include "cycle/Cycle.h"
-#include "display/QtWaylandLayers.h"
 #include "histogram/Accumulation.h"
 #include "histogram/TestSource.h"
 #include "shell/ShellFixture.h"
+#include "shell/wayland/QtWaylandLayers.h"
 
 namespace sorvant::test {
 namespace {

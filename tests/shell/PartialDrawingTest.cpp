@@ -8,11 +8,11 @@
 
 #include "core/SeededRandom.h"
 #include "cycle/Cycle.h"
-#include "display/ImageSurface.h"
 #include "display/Layout.h"
 #include "input/KeyMap.h"
 #include "serial/Reception.h"
 #include "settings/StartUp.h"
+#include "shell/ImageSurface.h"
 #include "support/Fakes.h"
 #include "support/TestSystem.h"
 
@@ -52,6 +52,7 @@ class WholeWindowSurface final : public Surface {
 struct Display {
   explicit Display(Surface& s) : surface(s), sys(Platform{&EXECUTIVE, clock, port, s, host, picker, random}) {
     port.setReceiveHandler([this] { MSComm1_OnComm(sys); });
+    sys.settingsFile = TestSystem::isolateSettings();
     initialiseSystem(sys);
     loadSystem(sys);
   }
@@ -74,7 +75,7 @@ struct SideBySide {
   template <typename Step>
   void both(Step step) {
     // The full display forgets what it drew, so it draws the cursor and every vector again.
-    full->sys.st.drawn = {};
+    full->sys.run.drawn = {};
     // Now and then: every pixel the step changes must lie in the region it asks to repaint.
     const bool watch = ++steps % 7 == 0;
     QImage before;

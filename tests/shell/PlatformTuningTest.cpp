@@ -18,7 +18,7 @@
 #include <optional>
 #include <string>
 
-#include "display/QtPlatformTuning.h"
+#include "shell/QtPlatformTuning.h"
 
 namespace sorvant::test {
 namespace {

@@ -5,11 +5,11 @@
 #include <memory>
 
 #include "core/SeededRandom.h"
-#include "display/ImageSurface.h"
-#include "display/MainWindow.h"
-#include "options/OptionsDialog.h"
 #include "serial/Reception.h"
 #include "settings/StartUp.h"
+#include "shell/ImageSurface.h"
+#include "shell/MainWindow.h"
+#include "shell/OptionsDialog.h"
 #include "support/Fakes.h"
 #include "support/TestSystem.h"
 
@@ -19,7 +19,8 @@ struct ShellFixture {
   explicit ShellFixture(QSize size = QSize(1280, 800))
       : sys(Platform{&EXECUTIVE, clock, port, surface, window, picker, random}) {
     port.setReceiveHandler([this] { window.runEvent([this] { MSComm1_OnComm(sys); }); });
-    TestSystem::isolateSettings();  // a fresh settings folder of this test process, never the real one
+    sys.settingsFile =
+        TestSystem::isolateSettings();  // a fresh settings folder of this test process, never the real one
     initialiseSystem(sys);
     loadSystem(sys);
     window.attach(sys, surface);

@@ -10,7 +10,7 @@
 #include <QTest>
 #include <filesystem>
 
-#include "settings/QtSingleInstance.h"
+#include "shell/QtSingleInstance.h"
 
 namespace sorvant {
 namespace {

@@ -16,9 +16,9 @@
 #include <thread>
 
 #include "ShellFixture.h"
-#include "settings/QtSingleInstance.h"
-#include "settings/QtTermination.h"
 #include "settings/SettingsFile.h"
+#include "shell/QtSingleInstance.h"
+#include "shell/QtTermination.h"
 
 namespace sorvant {
 namespace {

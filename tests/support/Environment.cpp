@@ -2,8 +2,6 @@
 
 #include <cstdlib>
 
-#include "settings/SettingsFile.h"
-
 namespace sorvant::test {
 
 void setEnv(const char* name, const std::string& value) {
@@ -28,11 +26,6 @@ std::optional<std::string> getEnv(const char* name) {
   return std::string(value);
 }
 
-void redirectConfigFolder(const std::filesystem::path& folder) {
-  if constexpr (kWindows)
-    redirectSettingsPath(folder / "sorvant" / "Sorvant.ini");
-  else
-    setEnv("XDG_CONFIG_HOME", folder);
-}
+void redirectConfigFolder(const std::filesystem::path& folder) { setEnv("XDG_CONFIG_HOME", folder); }
 
 }  // namespace sorvant::test

@@ -23,9 +23,9 @@ void unsetEnv(const char* name);
 // A variable's value; none when it is not set.
 std::optional<std::string> getEnv(const char* name);
 
-// Points the program's settings at <folder>/sorvant/Sorvant.ini: through XDG_CONFIG_HOME on Linux,
-// where the COMn links follow it too, and by redirecting the settings path on Windows, whose own
-// location C:/Sorvant.ini no environment variable moves.
+// Moves the config folder to <folder>/sorvant through XDG_CONFIG_HOME: on Linux and Unix the settings
+// file and the COMn links follow it. Windows keeps its own (C:/Sorvant.ini, COMn) whatever the
+// environment says, so a test gives its system a settings file of its own too (System::settingsFile).
 void redirectConfigFolder(const std::filesystem::path& folder);
 
 }  // namespace sorvant::test

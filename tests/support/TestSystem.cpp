@@ -10,7 +10,6 @@
 #include "display/Layout.h"
 #include "histogram/TestSource.h"
 #include "serial/Reception.h"
-#include "settings/SettingsFile.h"
 #include "settings/StartUp.h"
 #include "support/Environment.h"
 
@@ -32,7 +31,7 @@ struct ProcessFolder {
 
 TestSystem::TestSystem(bool load, bool resize) : sys(Platform{&EXECUTIVE, clock, port, surface, host, picker, random}) {
   port.setReceiveHandler([this] { MSComm1_OnComm(sys); });
-  isolateSettings();
+  sys.settingsFile = isolateSettings();
   initialiseSystem(sys);
   if (load) loadSystem(sys);
   if (resize) Form_Resize(sys);
@@ -47,11 +46,18 @@ void TestSystem::useReceiver() {
   if (sys.main.CmdButton_TEST.caption != kTestOff) CmdButton_TEST_Click(sys);
 }
 
-void TestSystem::isolateSettings() {
+std::filesystem::path TestSystem::isolateSettings() {
   static const ProcessFolder folder;
   redirectConfigFolder(folder.path);
+  const std::filesystem::path file = folder.path / "sorvant" / "Sorvant.ini";
   std::error_code ec;
-  std::filesystem::remove(settingsPath(), ec);
+  std::filesystem::remove(file, ec);
+  return file;
+}
+
+void TestSystem::useConfigFolder(System& sys, const std::filesystem::path& folder) {
+  redirectConfigFolder(folder);
+  sys.settingsFile = folder / "sorvant" / "Sorvant.ini";
 }
 
 std::string TestSystem::testData(const std::string& relativePath) {

@@ -1,5 +1,6 @@
 #pragma once
 // A whole running system on fakes, created and loaded as the program starts, with helpers to drive it.
+#include <filesystem>
 #include <string>
 
 #include "core/SeededRandom.h"
@@ -31,9 +32,13 @@ struct TestSystem {
   void useReceiver();
   // Reads a file of the shared test data (path relative to the test data folder).
   static std::string testData(const std::string& relativePath);
-  // Points the settings at a folder of this test process (removed at exit) holding no settings
-  // file, so a system loads the default settings and no test touches the operator's own file.
-  static void isolateSettings();
+  // Points the config folder at a folder of this test process (removed at exit) holding no settings
+  // file, so that no test touches the operator's own. Returns the settings file there, for a system
+  // to be given (System::settingsFile): a system given it loads the default settings.
+  static std::filesystem::path isolateSettings();
+  // Gives `sys` the settings file <folder>/sorvant/Sorvant.ini, with the config folder (and on
+  // Linux the COMn links) moved to <folder>/sorvant too.
+  static void useConfigFolder(System& sys, const std::filesystem::path& folder);
 };
 
 }  // namespace sorvant::test

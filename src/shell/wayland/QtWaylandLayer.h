@@ -1,0 +1,103 @@
+#pragma once
+// A picture of the program's own over a window drawn by Qt's Wayland plugin: a sub-surface of the
+// window's surface with shared-memory buffers the program fills itself. Each buffer remembers what
+// changed since it was last shown, so bringing a buffer up to date copies only that, whatever the
+// compositor does with the buffer it holds: compositors that read a client's memory while they
+// show it keep the last buffer until the next one comes, and a buffer that must be copied whole
+// each time (as Qt's own do there) costs the whole window every frame.
+#include <QImage>
+#include <QPoint>
+#include <QRegion>
+#include <QSize>
+#include <memory>
+#include <vector>
+
+#include "shell/wayland/QtWaylandClient.h"
+
+namespace sorvant::wayland {
+
+// The compositor objects the layers are made of, bound on an event queue of the program's own on
+// Qt's connection, so Qt's event thread reads the program's events without dispatching them.
+class LayerHost {
+ public:
+  // Binds the objects on `display`; null when the library or a needed interface is missing.
+  static std::unique_ptr<LayerHost> bind(Display* display);
+  ~LayerHost();
+  LayerHost(const LayerHost&) = delete;
+  LayerHost& operator=(const LayerHost&) = delete;
+
+  // Handles the events that have come for the layers (buffers the compositor let go): called before
+  // the layers are shown.
+  void dispatch();
+  // Sends what the layers asked for: called after they were shown.
+  void flush();
+
+  const Client& wl;
+  Display* const display;
+  Queue* queue = nullptr;
+  Proxy* compositor = nullptr;
+  Proxy* subcompositor = nullptr;
+  Proxy* shm = nullptr;
+  std::uint32_t compositorVersion = 0;
+
+ private:
+  LayerHost(const Client& client, Display* display) : wl(client), display(display) {}
+  Proxy* registry_ = nullptr;
+};
+
+class Layer {
+ public:
+  // A sub-surface of `parent` (a wl_surface of Qt's), above it and the layers made before, that
+  // lets pointer input through to it. Shows nothing until the first present.
+  Layer(LayerHost& host, Proxy* parent);
+  ~Layer();
+  Layer(const Layer&) = delete;
+  Layer& operator=(const Layer&) = delete;
+
+  enum class Result { Shown, Later, Failed };
+  // Shows `image` (pixels of the device at `scale` device pixels per pixel of the window) with its
+  // top-left at `position`, in pixels of the parent surface. `changed` is what differs, in image
+  // pixels, from the image of the last call; the first call, a new size or a new scale takes it
+  // whole. `clear` (image pixels) is left transparent, so the parent shows there. Later keeps the
+  // change for the next call: the compositor has not yet shown the last picture (pictures follow
+  // its pace, as it asks with its frame callbacks, or 100 ms at the longest), or it holds every
+  // buffer.
+  Result present(const QImage& image, const QRegion& changed, QPoint position, int scale, const QRegion& clear);
+  // Takes the picture away until the next present.
+  void hide();
+  // Gives back every buffer but the one shown last: for a layer that has stopped changing.
+  void settle();
+  // Puts the layer right above the window, under every layer made before it. Takes effect with
+  // the window's next commit.
+  void placeUnderOthers();
+  // How many buffers the layer keeps (for the measurements).
+  std::size_t bufferCount() const { return buffers_.size(); }
+
+ private:
+  struct Buffer;
+  Buffer* freeBuffer(QSize size);
+  void dropBuffers();
+  // The part of `changed` where `image` differs from the buffer shown last.
+  QRegion differing(const QImage& image, const QRegion& changed) const;
+  void setRegion(std::uint32_t opcode, const QRegion& region);
+
+  LayerHost& host_;
+  Proxy* parent_ = nullptr;
+  Proxy* surface_ = nullptr;
+  Proxy* subsurface_ = nullptr;
+  std::vector<std::unique_ptr<Buffer>> buffers_;
+  Buffer* last_ = nullptr;  // the buffer shown last
+  // The compositor's answer to the last picture, while it has not come, and when it was asked for.
+  Proxy* frame_ = nullptr;
+  qint64 frameAskedMs_ = 0;
+  void frameDone();
+  QSize size_;
+  int scale_ = 0;
+  QPoint position_{-1, -1};
+  QRegion clear_;
+  bool shown_ = false;
+  // What the compositor has not been told of since the last buffer it was given (image pixels).
+  QRegion unsent_;
+};
+
+}  // namespace sorvant::wayland

@@ -1,0 +1,8 @@
+// Platform choices on Windows: Qt's own are right there, so none is made before the application.
+#include "shell/QtPlatformTuning.h"
+
+namespace sorvant {
+
+void tunePlatformBeforeApplication() {}
+
+}  // namespace sorvant
