@@ -72,7 +72,8 @@ excluded=(
   "SerialPortTest.*|starts socat with QProcess for its pseudo-terminals"
   "SingleInstance.*|starts the program with QProcess"
   "Termination.ASecondStartRaisesTheRunningProgramUnlessItIsHungOrGone|starts the program with QProcess"
-  "Termination.TheDisplayGoingAwayWithTheSessionStillWritesTheSettings|starts a display server and the program with QProcess"
+  "Termination.TheDisplayGoingAwayWithTheSessionIsANormalEndThatWritesTheSettings|starts a display server and the program with QProcess"
+  "MainWindow.WithNoWindowManagerTheWindowFillsTheScreenItselfAndKeepsTheKeyboard|starts its own X server with QProcess"
   "PlatformTuning.KeepsTheEglIntegrationWhereItMayBeNeeded|starts a compositor with QProcess"
 )
 qemu=$(command -v qemu-aarch64-static)
