@@ -109,7 +109,7 @@ QPainter& ImageSurface::painter() {
     // move is exact in floating point, so every shape keeps the pixels it has on the whole window.
     painter_->setWorldTransform(QTransform(scale_, 0, 0, scale_, -area_.left(), -area_.top()));
     pen_ = PenKey{};
-    if (clip_) painter_->setClipRect(*clip_);
+    if (clip_) applyClip();
   }
   return *painter_;
 }
@@ -119,7 +119,26 @@ void ImageSurface::clipTo(float x, float y, float width, float height) {
   const qreal k = scale_ * dpr_;
   const QPointF origin = QPointF(area_.topLeft()) * dpr_;
   clipPixels_ = QRectF(clip_->topLeft() * k - origin, clip_->size() * k).toAlignedRect().adjusted(-1, -1, 1, 1);
-  if (painter_) painter_->setClipRect(*clip_);
+  if (painter_) applyClip();
+}
+
+// The clip in whole device pixels, rounded here. Left to Qt, the edges of a rectangle mapped at a
+// fractional scale round by arithmetic that a Qt built with fused multiply-add (arm64) does
+// differently from one rectangle to the next, and a vector grown in steps kept a pixel that the same
+// vector drawn at once did not.
+void ImageSurface::applyClip() {
+  const qreal k = scale_ * dpr_;
+  const QPointF origin = QPointF(area_.topLeft()) * dpr_;
+  const QRectF device(clip_->topLeft() * k - origin, clip_->size() * k);
+  const QPoint topLeft(qRound(device.left()), qRound(device.top()));
+  const QPoint end(qRound(device.right()), qRound(device.bottom()));
+  const QTransform world = painter_->worldTransform();
+  painter_->resetTransform();
+  // Whole device pixels divided by the pixel ratio: mapped back they land within rounding of a whole
+  // pixel, never near a half.
+  painter_->setClipRect(
+      QRectF(QPointF(topLeft) / dpr_, QSizeF(QSize(end.x() - topLeft.x(), end.y() - topLeft.y())) / dpr_));
+  painter_->setWorldTransform(world);
 }
 
 void ImageSurface::unclip() {

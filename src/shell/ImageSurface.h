@@ -50,6 +50,7 @@ class ImageSurface final : public Surface {
   void Refresh() override;
 
  private:
+  void applyClip();
   QPainter& painter();
   void endPainting();
   // Hands the painter a cosmetic pen of the fore colour, unless it has that pen already.
