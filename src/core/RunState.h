@@ -29,11 +29,10 @@ struct DrawnOverlays {
   int16_t unitHeading = 0;
   std::array<float, 361> unitCos{};
   std::array<float, 361> unitSin{};
-  // What the offsets above were worked out from, besides the heading: while none of it changes,
-  // no vector changes either.
+  // What the offsets above were worked out from, besides the heading and the radius kept with the
+  // scale below: while none of it changes, no vector changes either.
   std::array<float, 361> sums{};
   float sumsRings = 0;
-  float sumsRadius = 0;
   // Each bin's direction scaled to twips per unit of sum, and the scale it was worked out for.
   bool scaleValid = false;
   bool scaleOverRange = false;

@@ -224,7 +224,7 @@ void VECTOR(System& sys) {
   const bool drawnAlike = drawn.vectorsValid && drawn.vectorsColor == colour;
   // Most cycles count no bearing and turn nothing: every length would come out as drawn. Compared
   // bit for bit, so that only the very same inputs skip the work.
-  if (drawnAlike && !turned && sameBits(drawn.sumsRings, rings) && sameBits(drawn.sumsRadius, st.AZRADIUS) &&
+  if (drawnAlike && !turned && sameBits(drawn.sumsRings, rings) && sameBits(drawn.scaleRadius, st.AZRADIUS) &&
       sameBits(drawn.sums, st.SECTOR_SUM)) {
     s.foreColor = colour;
     return;
@@ -278,7 +278,6 @@ void VECTOR(System& sys) {
   }
   drawn.sums = st.SECTOR_SUM;
   drawn.sumsRings = rings;
-  drawn.sumsRadius = st.AZRADIUS;
 
   bool all = !drawnAlike;
   if (!all) {

@@ -114,30 +114,27 @@ QPainter& ImageSurface::painter() {
   return *painter_;
 }
 
+// The clip is also rounded to whole device pixels here. Left to Qt, the edges of a rectangle mapped
+// at a fractional scale round by arithmetic that a Qt built with fused multiply-add (arm64) does
+// differently from one rectangle to the next, and a vector grown in steps kept a pixel that the same
+// vector drawn at once did not.
 void ImageSurface::clipTo(float x, float y, float width, float height) {
   clip_ = QRectF(x, y, width, height);
   const qreal k = scale_ * dpr_;
   const QPointF origin = QPointF(area_.topLeft()) * dpr_;
-  clipPixels_ = QRectF(clip_->topLeft() * k - origin, clip_->size() * k).toAlignedRect().adjusted(-1, -1, 1, 1);
+  const QRectF device(clip_->topLeft() * k - origin, clip_->size() * k);
+  clipPixels_ = device.toAlignedRect().adjusted(-1, -1, 1, 1);
+  const QPoint topLeft(qRound(device.left()), qRound(device.top()));
+  clipDevice_ = QRect(topLeft, QSize(qRound(device.right()) - topLeft.x(), qRound(device.bottom()) - topLeft.y()));
   if (painter_) applyClip();
 }
 
-// The clip in whole device pixels, rounded here. Left to Qt, the edges of a rectangle mapped at a
-// fractional scale round by arithmetic that a Qt built with fused multiply-add (arm64) does
-// differently from one rectangle to the next, and a vector grown in steps kept a pixel that the same
-// vector drawn at once did not.
 void ImageSurface::applyClip() {
-  const qreal k = scale_ * dpr_;
-  const QPointF origin = QPointF(area_.topLeft()) * dpr_;
-  const QRectF device(clip_->topLeft() * k - origin, clip_->size() * k);
-  const QPoint topLeft(qRound(device.left()), qRound(device.top()));
-  const QPoint end(qRound(device.right()), qRound(device.bottom()));
   const QTransform world = painter_->worldTransform();
   painter_->resetTransform();
   // Whole device pixels divided by the pixel ratio: mapped back they land within rounding of a whole
   // pixel, never near a half.
-  painter_->setClipRect(
-      QRectF(QPointF(topLeft) / dpr_, QSizeF(QSize(end.x() - topLeft.x(), end.y() - topLeft.y())) / dpr_));
+  painter_->setClipRect(QRectF(QPointF(clipDevice_.topLeft()) / dpr_, QSizeF(clipDevice_.size()) / dpr_));
   painter_->setWorldTransform(world);
 }
 

@@ -82,6 +82,7 @@ class ImageSurface final : public Surface {
   std::unique_ptr<QPainter> painter_;
   std::optional<QRectF> clip_;  // twips
   QRect clipPixels_;            // the clip in image pixels, a pixel to spare
+  QRect clipDevice_;            // the clip rounded to whole image pixels, as the painter takes it
   // The pen last handed to the painter, so an unchanged one is not set again.
   struct PenKey {
     Color color = -1;
