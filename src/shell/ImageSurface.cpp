@@ -353,6 +353,23 @@ void ImageSurface::Cls() {
   dirty_.assign(1, QRect(QPoint(0, 0), window_));
 }
 
+// Qt rasterises a line from its ends in 64ths of a device pixel, cut off towards zero. An end that
+// falls on such a step exactly (at a scale like 1.25 many do) lands on one side or the other by the
+// last bit of Qt's arithmetic, which differs with where the image starts and with fused
+// multiply-add (arm64). Each end is therefore moved to the middle of its 64th, worked out here
+// from the window's own device pixels, so a line gets the same pixels on every image and machine.
+QPointF ImageSurface::onPixelGrid(qreal x, qreal y, int shiftX, int shiftY) const {
+  const qreal k = scale_ * dpr_;
+  const QPointF origin = QPointF(area_.topLeft()) * dpr_;  // whole device pixels
+  const auto middle = [&](qreal twips, qreal start, int shift) {
+    const qreal device = twips * k;  // in the window; the image's start is a whole number of pixels
+    const qreal sixtyFourths = device * 64 - start * 64 + shift * 64;
+    const qreal whole = std::trunc(sixtyFourths);
+    return ((whole + std::copysign(0.5, sixtyFourths)) / 64 + start) / k;
+  };
+  return {middle(x, origin.x(), shiftX), middle(y, origin.y(), shiftY)};
+}
+
 void ImageSurface::Line(float x, float y, float dx, float dy) {
   QPainter& p = painter();
   const int width = std::max(1, drawWidth);
@@ -363,7 +380,7 @@ void ImageSurface::Line(float x, float y, float dx, float dy) {
   if (!repaintsAnyway(touched)) watchLine(from, to);
   if (dpr_ == 1 || width * penScale_ == 1) {
     setPen(width * penScale_, dotted);
-    p.drawLine(from, to);
+    p.drawLine(onPixelGrid(from.x(), from.y()), onPixelGrid(to.x(), to.y()));
     return;
   }
   // On a dense screen a line is drawn as one-pixel lines side by side, one per device pixel of its
@@ -373,12 +390,12 @@ void ImageSurface::Line(float x, float y, float dx, float dy) {
   // pixels clipped or not, wherever the image starts.
   setPen(1, dotted);
   const int strands = width * penScale_;
-  const qreal devicePixel = 1 / (scale_ * dpr_);  // twips
   const bool alongX = std::abs(dx) >= std::abs(dy);
   for (int k = 0; k < strands; ++k) {
-    const qreal offset = (k - (strands - 1) / 2) * devicePixel;
-    const QPointF shift = alongX ? QPointF(0, offset) : QPointF(offset, 0);
-    p.drawLine(from + shift, to + shift);
+    const int offset = k - (strands - 1) / 2;  // device pixels
+    const int shiftX = alongX ? 0 : offset;
+    const int shiftY = alongX ? offset : 0;
+    p.drawLine(onPixelGrid(from.x(), from.y(), shiftX, shiftY), onPixelGrid(to.x(), to.y(), shiftX, shiftY));
   }
 }
 

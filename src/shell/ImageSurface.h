@@ -55,6 +55,9 @@ class ImageSurface final : public Surface {
   void endPainting();
   // Hands the painter a cosmetic pen of the fore colour, unless it has that pen already.
   void setPen(int deviceWidth, bool dotted);
+  // A point given in twips, moved by whole device pixels and placed as Qt's line drawing should
+  // take it (see Line).
+  QPointF onPixelGrid(qreal x, qreal y, int shiftX = 0, int shiftY = 0) const;
   void placeImage(const QRect& area);
   QRect touch(const QRectF& twipRect) const;
   void addDirty(const QRect& rect);
