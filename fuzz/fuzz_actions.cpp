@@ -122,7 +122,9 @@ void run(fuzz::FuzzSystem& system, const uint8_t* data, size_t size) {
       }
       case 3: {  // a step button held for a while, then released (the release is a click)
         const int which = s.next() % 4;
-        const int repeats = s.next() % 40;
+        // Up to ten repeats (a press of about 0.6 s): each one redraws the whole display, and a longer
+        // hold only runs the same path again; longer sweeps come from holding again.
+        const int repeats = s.next() % 10;
         Control* buttons[] = {&f->sys.main.CmdButton_HDG_CW, &f->sys.main.CmdButton_HDG_CCW,
                               &f->sys.main.CmdButton_CUR_CW, &f->sys.main.CmdButton_CUR_CCW};
         if (!reachable(*buttons[which])) break;
