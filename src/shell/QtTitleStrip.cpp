@@ -24,6 +24,17 @@ enum Glyph { Minimise, Maximise, Close };
 // window takes the display's background colour).
 QPalette stripPalette() { return QApplication::palette(); }
 
+// The title and the glyphs: the application's text colour, lighter while another window is active,
+// yet still plainly readable.
+QColor inkFor(bool active) {
+  const QPalette p = stripPalette();
+  const QColor text = p.color(QPalette::Active, QPalette::WindowText);
+  if (active) return text;
+  const QColor back = p.color(QPalette::Window);
+  return QColor((text.red() * 3 + back.red() * 2) / 5, (text.green() * 3 + back.green() * 2) / 5,
+                (text.blue() * 3 + back.blue() * 2) / 5);
+}
+
 QFont titleFont() {
   QFont f = QApplication::font();
   f.setBold(true);
@@ -48,8 +59,7 @@ class TitleStrip::Button final : public QAbstractButton {
     const QPalette pal = stripPalette();
     const bool hot = underMouse() || isDown();
     if (hot) p.fillRect(rect(), glyph_ == Close ? QColor(0xc4, 0x2b, 0x1c) : pal.color(QPalette::Window).darker(140));
-    QColor ink = hot && glyph_ == Close ? QColor(Qt::white) : pal.color(QPalette::WindowText);
-    if (!window_.isActiveWindow() && !hot) ink = pal.color(QPalette::Disabled, QPalette::WindowText);
+    const QColor ink = hot && glyph_ == Close ? QColor(Qt::white) : inkFor(window_.isActiveWindow() || hot);
     const qreal side = std::round(height() * 0.32);
     const QRectF box(QPointF((width() - side) / 2, (height() - side) / 2), QSizeF(side, side));
     QPen pen(ink, std::max(1.0, std::round(height() / 20.0)));
@@ -157,7 +167,7 @@ void TitleStrip::paintEvent(QPaintEvent*) {
   p.drawLine(0, height() - 1, width(), height() - 1);  // the strip's edge against the window
   const QFont font = titleFont();
   p.setFont(font);
-  p.setPen(pal.color(active ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+  p.setPen(inkFor(active));
   const QRect text = titleRect();
   p.drawText(text, Qt::AlignCenter, QFontMetrics(font).elidedText(window_.windowTitle(), Qt::ElideRight, text.width()));
 }
