@@ -20,7 +20,9 @@
 #include "shell/ImageSurface.h"
 #include "shell/QtControlView.h"
 #include "shell/QtKeys.h"
+#include "shell/QtPlatformTuning.h"
 #include "shell/QtStepButtons.h"
+#include "shell/QtTitleStrip.h"
 #include "shell/QtWindowSystem.h"
 #include "shell/wayland/QtWaylandLayers.h"
 
@@ -52,6 +54,14 @@ MainWindow::MainWindow() {
   connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focused) {
     if (!focused && isVisible() && !closing_ && !windowManagerRuns()) activateWindow();
   });
+  if (programDrawsWindowFrames()) {
+    // The strip's buttons act as the window system's would: the maximise button and a double click
+    // take the W key's path, so the display's own record of the window's mode stays right.
+    strip_ =
+        new TitleStrip(*this, {[this] { close(); }, [this] { QWidget::showMinimized(); },
+                               [this] { runEvent([this] { clickMainButton(*sys_, sys_->main.CmdButton_WINDOW); }); }});
+    modes_.setFrameTop(strip_->height());
+  }
 }
 
 MainWindow::~MainWindow() {
@@ -64,7 +74,10 @@ void MainWindow::attach(System& sys, ImageSurface& surface) {
   setWindowTitle(QString::fromStdString(sys.main.caption));
   setWindowIcon(QIcon(QStringLiteral(":/icons/sorvant-256.png")));  // the options dialog shows it too
   layers_ = WaylandLayers::create(*this, surface);
-  surface.setRepaintHandler([this](const QRegion& r) { update(layers_ ? layers_->present(r) : r); });
+  surface.setRepaintHandler([this](const QRegion& r) {
+    const QRegion inWindow = r.translated(clientOrigin());
+    update(layers_ ? layers_->present(inWindow) : inWindow);
+  });
   buildWidgets();
   qApp->installEventFilter(this);
   syncFromModel();
@@ -104,7 +117,8 @@ void MainWindow::syncFromModel() {
     setPalette(p);
   }
   const double dpi = logicalDpiX();
-  for (ControlView& v : views_) applyControl(v, dpi);
+  const QPoint origin = clientOrigin();
+  for (ControlView& v : views_) applyControl(v, dpi, v.control->parent ? QPoint() : origin);
   syncTimers();
   if (layers_) layers_->syncLabels();
   if (optionsView_) optionsView_->syncFromModel();
@@ -128,13 +142,19 @@ float MainWindow::Width() const { return toTwips(outerSize().width()); }
 float MainWindow::Height() const { return toTwips(outerSize().height()); }
 
 QSize MainWindow::outerSize() const {
+  // A strip of the program's own is the window's frame: the window is all there is of it.
+  if (strip_) return size();
   if (const std::optional<QMargins> frame = x11Frame_.margins()) return size().grownBy(*frame);
   if (modes_.unmanagedNormal()) return size().grownBy(kNominalFrame);
   return frameGeometry().size();
 }
 
-float MainWindow::ScaleWidth() const { return toTwips(width()); }
-float MainWindow::ScaleHeight() const { return toTwips(height()); }
+QPoint MainWindow::clientOrigin() const { return QPoint(0, strip_ ? strip_->height() : 0); }
+
+QSize MainWindow::clientSize() const { return (size() - QSize(0, clientOrigin().y())).expandedTo(QSize(0, 0)); }
+
+float MainWindow::ScaleWidth() const { return toTwips(clientSize().width()); }
+float MainWindow::ScaleHeight() const { return toTwips(clientSize().height()); }
 
 void MainWindow::showNormal() { modes_.request(false); }
 
@@ -163,7 +183,7 @@ void MainWindow::paintEvent(QPaintEvent* event) {
   // The surface keeps pixels only for its drawing area; around it the window shows the colour of
   // the last clear.
   const QImage& image = surface_->image();
-  const QRect area = surface_->area();
+  const QRect area = surface_->area().translated(clientOrigin());
   const qreal dpr = image.devicePixelRatio();
   const QColor outside = surface_->outsideColor();
   for (const QRect& r : event->region()) {
@@ -192,9 +212,13 @@ void MainWindow::frameMayHaveChanged() {
 }
 
 void MainWindow::layOut() {
+  if (strip_) {
+    modes_.setFrameTop(strip_->place());
+    if (layers_) layers_->setPictureOffset(clientOrigin());
+  }
   if (!sys_) return;
   laidOutFrame_ = outerSize();
-  surface_->resize(size(), devicePixelRatioF(), logicalDpiX());
+  surface_->resize(clientSize(), devicePixelRatioF(), logicalDpiX());
   runEvent([this] { Form_Resize(*sys_); });
   update();
 }

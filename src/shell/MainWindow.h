@@ -18,6 +18,7 @@
 namespace sorvant {
 
 class ImageSurface;
+class TitleStrip;
 class WaylandLayers;
 
 class MainWindow final : public QWidget, public WindowHost {
@@ -33,6 +34,10 @@ class MainWindow final : public QWidget, public WindowHost {
   QWidget* widgetFor(const Control& control) const;
   // On Wayland, the layers that show the drawing surface and the labels (for tests); null elsewhere.
   const WaylandLayers* waylandLayers() const { return layers_.get(); }
+  // The title strip of the program's own, where nothing else draws the window's frame; null elsewhere.
+  const TitleStrip* titleStrip() const { return strip_; }
+  // Where the client area (the controls and the picture) begins in the window: below the strip.
+  QPoint clientOrigin() const;
   // Runs a rule as one delivered event: the rule, then the widgets brought up to date.
   void runEvent(const std::function<void()>& rule);
   // Called when the options dialog's values change the main window.
@@ -67,6 +72,7 @@ class MainWindow final : public QWidget, public WindowHost {
   void layOut();
   void frameMayHaveChanged();
   QSize outerSize() const;
+  QSize clientSize() const;
 
   System* sys_ = nullptr;
   ImageSurface* surface_ = nullptr;
@@ -82,6 +88,7 @@ class MainWindow final : public QWidget, public WindowHost {
   X11Frame x11Frame_{*this, [this] { frameMayHaveChanged(); }};
   // On Wayland, the drawing surface and the labels shown beside the window's own pixels.
   std::unique_ptr<WaylandLayers> layers_;
+  TitleStrip* strip_ = nullptr;  // a child
 };
 
 }  // namespace sorvant

@@ -6,6 +6,8 @@
 #include "options/OptionsDispatch.h"
 #include "shell/MainWindow.h"
 #include "shell/QtControlView.h"
+#include "shell/QtPlatformTuning.h"
+#include "shell/QtTitleStrip.h"
 
 namespace sorvant {
 namespace {
@@ -17,7 +19,11 @@ constexpr int kClientHeight = 5280;
 
 OptionsDialog::OptionsDialog(System& sys, MainWindow& main) : QWidget(&main, Qt::Dialog), sys_(sys), main_(main) {
   setWindowTitle(QString::fromStdString(sys.opt.caption));
-  setFixedSize(toPixels(kClientWidth), toPixels(kClientHeight));
+  // Where nothing else draws the dialog's frame, a strip of the program's own lets it be moved and
+  // closed; the dialog's contents lie below it.
+  if (programDrawsWindowFrames()) strip_ = new TitleStrip(*this, {[this] { close(); }, {}, {}});
+  setFixedSize(toPixels(kClientWidth), toPixels(kClientHeight) + clientTop());
+  if (strip_) strip_->place();
   // Widgets made in the model's order: Tab visits the buttons in the order they are made.
   for (Control* c : sys.opt.all()) {
     ControlView view = makeControlView(*c, c->parent ? widgetFor(*c->parent) : this, false);
@@ -28,6 +34,8 @@ OptionsDialog::OptionsDialog(System& sys, MainWindow& main) : QWidget(&main, Qt:
   }
   syncFromModel();
 }
+
+int OptionsDialog::clientTop() const { return strip_ ? strip_->height() : 0; }
 
 int OptionsDialog::toPixels(int twips) const { return twipsToPixels(static_cast<float>(twips), *this); }
 
@@ -45,7 +53,8 @@ void OptionsDialog::syncFromModel() {
   // A hidden dialog shows nothing: its widgets catch up with the model when it is shown again.
   if (!sys_.opt.visible && !isVisible()) return;
   const double dpi = logicalDpiX();
-  for (ControlView& v : views_) applyControl(v, dpi);
+  const QPoint origin(0, clientTop());
+  for (ControlView& v : views_) applyControl(v, dpi, v.control->parent ? QPoint() : origin);
   if (sys_.opt.visible != isVisible()) setVisible(sys_.opt.visible);
 }
 

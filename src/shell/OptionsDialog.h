@@ -11,6 +11,7 @@
 namespace sorvant {
 
 class MainWindow;
+class TitleStrip;
 
 class OptionsDialog final : public QWidget, public ModelView {
   Q_OBJECT
@@ -27,10 +28,12 @@ class OptionsDialog final : public QWidget, public ModelView {
  private:
   void click(Control& control);
   int toPixels(int twips) const;
+  int clientTop() const;  // where the contents begin: below the title strip, where there is one
 
   System& sys_;
   MainWindow& main_;
   std::vector<ControlView> views_;
+  TitleStrip* strip_ = nullptr;  // a child, where the program draws the dialog's frame
 };
 
 }  // namespace sorvant

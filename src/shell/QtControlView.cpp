@@ -188,7 +188,7 @@ ControlView makeControlView(Control& c, QWidget* parent, bool keysGoToMap) {
   return view;
 }
 
-void applyControl(ControlView& v, double dpi) {
+void applyControl(ControlView& v, double dpi, QPoint origin) {
   const Control& c = *v.control;
   const bool force = !v.applied;
   bool recaptioned = false;
@@ -201,8 +201,9 @@ void applyControl(ControlView& v, double dpi) {
     recaptioned = true;
   }
   bool placed = false;
-  const QRect geometry(twipsToPixels(c.left, dpi), twipsToPixels(c.top, dpi), twipsToPixels(c.width, dpi),
-                       twipsToPixels(c.height, dpi));
+  const QRect geometry = QRect(twipsToPixels(c.left, dpi), twipsToPixels(c.top, dpi), twipsToPixels(c.width, dpi),
+                               twipsToPixels(c.height, dpi))
+                             .translated(origin);
   if (force || geometry != v.geometry) {
     v.widget->setGeometry(geometry);
     v.geometry = geometry;

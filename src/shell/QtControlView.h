@@ -31,9 +31,10 @@ struct ControlView {
 // The widget for a control: a push button, a label, a borderless panel, a captioned frame or a colour
 // swatch, owned by its parent. Buttons never take the keyboard focus when keysGoToMap is set.
 ControlView makeControlView(Control& control, QWidget* parent, bool keysGoToMap);
-// Brings the widget up to date: caption, place (twips to pixels at the window's logical DPI),
-// colours, visibility, tooltip, and a font that lets the caption fit the part of its box that shows.
-void applyControl(ControlView& view, double dpi);
+// Brings the widget up to date: caption, place (twips to pixels at the window's logical DPI, from
+// `origin`, where its parent's client area begins), colours, visibility, tooltip, and a font that
+// lets the caption fit the part of its box that shows.
+void applyControl(ControlView& view, double dpi, QPoint origin = QPoint());
 QFont fontOf(const FontSpec& spec);
 // Pixels from twips at a logical DPI, and at a widget's logical DPI.
 int twipsToPixels(double twips, double dpi);

@@ -105,7 +105,8 @@ void WindowModes::placeUnmanaged(bool maximised) {
   QScreen* shown = window_.screen() ? window_.screen() : QGuiApplication::primaryScreen();
   if (shown) {
     const QRect whole = shown->geometry();
-    const QSize normal(twipsToPixels(kDesignClientWidth, window_), twipsToPixels(kDesignClientHeight, window_));
+    const QSize normal(twipsToPixels(kDesignClientWidth, window_),
+                       twipsToPixels(kDesignClientHeight, window_) + frameTop_);
     window_.setGeometry(maximised ? whole
                                   : QRect(whole.center() - QPoint(normal.width() / 2, normal.height() / 2), normal));
   }
@@ -114,7 +115,7 @@ void WindowModes::placeUnmanaged(bool maximised) {
 }
 
 void WindowModes::resizeToDesign() {
-  window_.resize(twipsToPixels(kDesignClientWidth, window_), twipsToPixels(kDesignClientHeight, window_));
+  window_.resize(twipsToPixels(kDesignClientWidth, window_), twipsToPixels(kDesignClientHeight, window_) + frameTop_);
 }
 
 }  // namespace sorvant

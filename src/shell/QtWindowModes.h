@@ -24,6 +24,9 @@ class WindowModes {
   void repainted();
   // The window took its normal size by itself, with no window manager to draw a frame round it.
   bool unmanagedNormal() const { return unmanagedNormal_; }
+  // The height of a frame top the window draws itself, inside its own size (a title strip of the
+  // program's own): the normal size is the design client area below it.
+  void setFrameTop(int pixels) { frameTop_ = pixels; }
 
  private:
   enum class Mode { None, Normal, Maximised };
@@ -40,6 +43,7 @@ class WindowModes {
   bool statesConfirmed_ = false;  // a window manager has answered, or always will
   QTimer fallback_;               // the change made by the window itself when nobody answers
   bool unmanagedNormal_ = false;  // the normal size, taken by the window itself with no window manager
+  int frameTop_ = 0;
 };
 
 }  // namespace sorvant

@@ -1,16 +1,22 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QFile>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <cmath>
+#include <filesystem>
 #include <memory>
 
 #include "cycle/Cycle.h"
 #include "histogram/Accumulation.h"
 #include "histogram/TestSource.h"
+#include "input/Dispatch.h"
+#include "shell/QtPlatformTuning.h"
+#include "shell/QtTitleStrip.h"
 #include "shell/ShellFixture.h"
 #include "shell/wayland/QtWaylandLayers.h"
 
@@ -29,7 +35,7 @@ TEST(MainWindow, WidgetsMirrorTheModelInTwips) {
   EXPECT_EQ(acquire->text(), "A:ACQUIRE    ( ON )");
   EXPECT_FALSE(f.window.windowIcon().pixmap(32).isNull());  // for task bars and window switching
   // 15 twips per pixel at 96 DPI: 120, 1800, 1455, 375 twips.
-  EXPECT_EQ(acquire->geometry(), QRect(8, 120, 97, 25));
+  EXPECT_EQ(acquire->geometry(), QRect(8, 120, 97, 25).translated(f.window.clientOrigin()));
   EXPECT_FALSE(f.widget<QPushButton>(f.sys.main.CmdButton_SAVE)->isVisible());
   auto* hdg = f.widget<QLabel>(f.sys.main.Label_HDG);
   EXPECT_EQ(hdg->text(), "MAN 000 TRU");
@@ -45,12 +51,15 @@ TEST(MainWindow, WidgetsMirrorTheModelInTwips) {
 TEST(MainWindow, ResizeLaysOutTheDisplayFromTheClientSize) {
   ShellFixture f(QSize(1920, 1080));
   const DisplayState& st = f.sys.st;
-  EXPECT_FLOAT_EQ(st.AZRADIUS, 1080 * 15 * 0.4f);
+  // Below a title strip of the program's own, where it draws one.
+  const int client = 1080 - f.window.clientOrigin().y();
+  EXPECT_FLOAT_EQ(st.AZRADIUS, client * 15 * 0.4f);
   EXPECT_FLOAT_EQ(st.CENTERX, 1920 * 15 / 2.0f);
-  EXPECT_FLOAT_EQ(st.CENTERY, 1080 * 15 / 2.0f + 250);
-  EXPECT_EQ(f.surface.windowSize(), QSize(1920, 1080));
+  EXPECT_FLOAT_EQ(st.CENTERY, client * 15 / 2.0f + 250);
+  EXPECT_EQ(f.surface.windowSize(), QSize(1920, client));
   // Pixels are kept for the disc and its markers alone, not for the whole window.
-  EXPECT_TRUE(f.surface.area().contains(QRect(960 - 454, 557 - 454, 908, 908)));
+  const int r = client * 2 / 5 + 22;
+  EXPECT_TRUE(f.surface.area().contains(QRect(960 - r, client / 2 + 17 - r, 2 * r, 2 * r)));
   EXPECT_LT(f.surface.image().width(), 1000);
 }
 
@@ -62,12 +71,13 @@ TEST(MainWindow, WTwiceRestoresTheDesignSizeThenMaximisesAgainAndTheControlsFoll
   f.window.showMaximized();
   ASSERT_TRUE(QTest::qWaitFor([&] { return f.window.isMaximized() && f.window.width() > 700; }, 10000));
   const QSize maximised = f.window.size();
+  const QSize normal = QSize(652, 453) + QSize(0, f.window.clientOrigin().y());  // the design client area
   auto memLeftFitsFrame = [&] {
     return f.sys.main.CmdButton_MEM1.left == static_cast<float>(f.window.frameGeometry().width() * 15 - 1200);
   };
   QTest::keyClick(&f.window, Qt::Key_W);
   EXPECT_EQ(f.sys.st.WIN_SIZE, 0);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return f.window.size() == QSize(652, 453); }, 10000)) << f.window.size().width();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return f.window.size() == normal; }, 10000)) << f.window.size().width();
   EXPECT_FALSE(f.window.isMaximized());
   EXPECT_TRUE(QTest::qWaitFor(memLeftFitsFrame, 10000));
   QTest::keyClick(&f.window, Qt::Key_W);
@@ -243,6 +253,67 @@ TEST(MainWindow, OnWaylandThePictureAndTheLabelsAreShownOnLayersThatKeepFewBuffe
   // Each layer holds the buffer it shows; only the parts where the vectors change keep a second.
   EXPECT_GE(layers->bufferCount(), layers->layerCount() / 2);
   EXPECT_LE(layers->bufferCount(), layers->layerCount() * 3 / 2);
+}
+
+// Where nothing else draws the window frames (a compositor that leaves them to the program, and a Qt
+// that draws them only through EGL), the windows carry a title strip of the program's own and Qt
+// loads no EGL. The controls lie below the strip; a double click on it and its maximise button
+// take W's path, so the display's record of the window's mode follows; its close button closes the
+// window as the window system's close does, and the settings are written.
+TEST(MainWindow, WhereNothingDrawsTheFramesTheWindowsCarryATitleStripOfTheirOwnAndQtLoadsNoEgl) {
+  if (!programDrawsWindowFrames())
+    GTEST_SKIP() << "only where nothing draws the frames (tools/run-tests.sh runs this under weston)";
+  ShellFixture f;
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&f.window));
+  QFile maps(QStringLiteral("/proc/self/maps"));
+  ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
+  const QByteArray mapped = maps.readAll();
+  EXPECT_FALSE(mapped.contains("libEGL_mesa"));
+  EXPECT_FALSE(mapped.contains("libLLVM"));
+
+  const TitleStrip* strip = f.window.titleStrip();
+  ASSERT_NE(strip, nullptr);
+  EXPECT_EQ(strip->geometry(), QRect(0, 0, f.window.width(), f.window.clientOrigin().y()));
+  EXPECT_GE(strip->height(), 30);
+  ASSERT_TRUE(strip->minimiseButton() && strip->maximiseButton() && strip->closeButton());
+  EXPECT_EQ(strip->closeButton()->geometry().right(), strip->width() - 1);
+  EXPECT_LT(strip->maximiseButton()->x(), strip->closeButton()->x());
+  for (Control* c : f.sys.main.all()) {
+    QWidget* w = f.window.widgetFor(*c);
+    if (!c->parent && w->isVisible()) {
+      EXPECT_GE(w->y(), strip->height()) << c->caption;
+    }
+  }
+  // The options dialog: its title, a close button, its contents below.
+  f.window.runEvent([&] { clickMainButton(f.sys, f.sys.main.CmdButton_OPTIONS); });
+  auto* optionsStrip = f.options->findChild<TitleStrip*>();
+  ASSERT_NE(optionsStrip, nullptr);
+  EXPECT_EQ(optionsStrip->maximiseButton(), nullptr);
+  for (Control* c : f.sys.opt.all()) {
+    QWidget* w = f.options->widgetFor(*c);
+    if (!c->parent && w->isVisible()) {
+      EXPECT_GE(w->y(), optionsStrip->height()) << c->caption;
+    }
+  }
+  QTest::mouseClick(optionsStrip->closeButton(), Qt::LeftButton);
+  EXPECT_FALSE(f.sys.opt.visible);
+  EXPECT_FALSE(f.options->isVisible());
+
+  f.window.showMaximized();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return f.window.isMaximized() && f.window.width() > 700; }, 10000));
+  auto* onStrip = const_cast<TitleStrip*>(strip);
+  QTest::mouseDClick(onStrip, Qt::LeftButton, Qt::NoModifier, QPoint(strip->width() / 3, strip->height() / 2));
+  EXPECT_EQ(f.sys.st.WIN_SIZE, 0);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return f.window.size() == QSize(652, 453 + strip->height()); }, 10000))
+      << f.window.width() << "x" << f.window.height();
+  QTest::mouseClick(strip->maximiseButton(), Qt::LeftButton);
+  EXPECT_EQ(f.sys.st.WIN_SIZE, 1);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return f.window.isMaximized() && f.window.width() > 700; }, 10000));
+
+  std::filesystem::remove(f.sys.settingsFile);
+  QTest::mouseClick(strip->closeButton(), Qt::LeftButton);
+  EXPECT_FALSE(f.window.isVisible());
+  EXPECT_TRUE(std::filesystem::exists(f.sys.settingsFile));
 }
 
 }  // namespace

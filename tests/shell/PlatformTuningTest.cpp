@@ -1,6 +1,6 @@
-// Qt's EGL client buffer integration is skipped only where nothing needs it: never on X11, never
-// against the user's own choice, and on a compositor that leaves the window frames to Qt only where
-// Qt draws them without it.
+// Qt's EGL client buffer integration is skipped wherever Qt runs on Wayland, never on X11 and never
+// against the user's own choice. On a compositor that leaves the window frames to the program, a Qt
+// that draws them only with that integration leaves them to a title strip of the program's own.
 #include <gtest/gtest.h>
 
 #include <QByteArray>
@@ -53,11 +53,12 @@ class Environment {
   std::map<std::string, std::optional<QByteArray>> saved_;
 };
 
-TEST(PlatformTuning, KeepsTheEglIntegrationWhereItMayBeNeeded) {
+TEST(PlatformTuning, SkipsTheEglIntegrationOnWaylandAndDrawsTheFramesWhereNothingElseDoes) {
   Environment env;
   env.unset(kIntegration);
+  env.unset("QT_WAYLAND_DISABLE_WINDOWDECORATION");
   env.set("QT_QPA_PLATFORM", "xcb");
-  tunePlatformBeforeApplication();
+  EXPECT_FALSE(tunePlatformBeforeApplication()) << "X11";
   EXPECT_FALSE(qEnvironmentVariableIsSet(kIntegration)) << "X11";
 
   // Weston leaves the frames to the program.
@@ -81,15 +82,19 @@ TEST(PlatformTuning, KeepsTheEglIntegrationWhereItMayBeNeeded) {
   env.set("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
   env.set("WAYLAND_DISPLAY", socket.toLocal8Bit());
   env.set("QT_QPA_PLATFORM", "wayland");
-  tunePlatformBeforeApplication();
-  if (QLibraryInfo::version() >= QVersionNumber(6, 6))
-    EXPECT_EQ(qgetenv(kIntegration), "none") << "a Qt that draws the frames in shared memory by itself";
-  else
-    EXPECT_FALSE(qEnvironmentVariableIsSet(kIntegration)) << "a compositor that leaves the frames to Qt";
+  const bool qtDrawsFrames = QLibraryInfo::version() >= QVersionNumber(6, 6);
+  EXPECT_EQ(tunePlatformBeforeApplication(), !qtDrawsFrames) << "weston leaves the frames to the program";
+  EXPECT_EQ(qgetenv(kIntegration), "none");
   env.unset(kIntegration);
 
+  // The user's choices: no frames at all, or an integration of their own.
+  env.set("QT_WAYLAND_DISABLE_WINDOWDECORATION", "1");
+  EXPECT_FALSE(tunePlatformBeforeApplication());
+  EXPECT_EQ(qgetenv(kIntegration), "none");
+  env.unset(kIntegration);
+  env.unset("QT_WAYLAND_DISABLE_WINDOWDECORATION");
   env.set(kIntegration, "wayland-egl");
-  tunePlatformBeforeApplication();
+  EXPECT_FALSE(tunePlatformBeforeApplication());
   EXPECT_EQ(qgetenv(kIntegration), "wayland-egl") << "the user's choice";
 
   compositor.terminate();

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 
+#include "shell/QtPlatformTuning.h"
 #include "support/Environment.h"
 
 int main(int argc, char** argv) {
@@ -14,6 +15,8 @@ int main(int argc, char** argv) {
     setEnv("QT_QPA_PLATFORM", *platform);
   else if (!getEnv("QT_QPA_PLATFORM"))
     setEnv("QT_QPA_PLATFORM", "offscreen");
+  // The platform as the program tunes it: on Wayland, the same buffers and window frames.
+  sorvant::tunePlatformBeforeApplication();
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

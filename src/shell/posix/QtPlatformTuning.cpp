@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "shell/QtWindowSystem.h"
+
 namespace sorvant {
 namespace {
 
@@ -98,6 +100,12 @@ void dropIntegrationNotice(QtMsgType type, const QMessageLogContext& context, co
 // and on a desktop the only one is EGL's.
 bool qtDrawsFramesWithoutIntegration() { return QLibraryInfo::version() >= QVersionNumber(6, 6); }
 
+// Whether the user asked Qt for windows without frames.
+bool framesTurnedOff() { return qEnvironmentVariableIntValue("QT_WAYLAND_DISABLE_WINDOWDECORATION") != 0; }
+
+// Set when the windows get a title strip of the program's own on Wayland.
+bool framesAreOurs = false;
+
 // Whether Qt may choose its Wayland plugin: asked for by name, or left to choose in a Wayland session.
 bool mayUseWayland() {
   const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
@@ -107,12 +115,22 @@ bool mayUseWayland() {
 
 }  // namespace
 
-void tunePlatformBeforeApplication() {
-  if (qEnvironmentVariableIsSet("QT_WAYLAND_CLIENT_BUFFER_INTEGRATION") || !mayUseWayland()) return;
-  if (!qtDrawsFramesWithoutIntegration() && !compositorDrawsFrames()) return;
+bool tunePlatformBeforeApplication() {
+  framesAreOurs = false;
+  if (qEnvironmentVariableIsSet("QT_WAYLAND_CLIENT_BUFFER_INTEGRATION") || !mayUseWayland()) return false;
+  // Where neither the compositor nor Qt without the integration would draw the frames, the program
+  // draws a title strip of its own, unless the user asked for no frames at all.
+  framesAreOurs = !qtDrawsFramesWithoutIntegration() && !compositorDrawsFrames() && !framesTurnedOff();
   // No integration of that name exists: Qt falls back to drawing in shared memory alone.
   qputenv("QT_WAYLAND_CLIENT_BUFFER_INTEGRATION", "none");
-  passOn = qInstallMessageHandler(dropIntegrationNotice);
+  static const bool filtered = [] {  // once, or the filter would pass messages on to itself
+    passOn = qInstallMessageHandler(dropIntegrationNotice);
+    return true;
+  }();
+  Q_UNUSED(filtered);
+  return framesAreOurs;
 }
+
+bool programDrawsWindowFrames() { return framesAreOurs && windowSystem() == WindowSystem::Wayland; }
 
 }  // namespace sorvant

@@ -206,6 +206,16 @@ QPoint WaylandLayers::surfaceOffset() const {
   return QPoint(frame.left(), frame.top());
 }
 
+QRect WaylandLayers::pictureArea() const { return surface_.area().translated(pictureOffset_); }
+
+void WaylandLayers::setPictureOffset(QPoint offset) {
+  if (offset == pictureOffset_) return;
+  pictureOffset_ = offset;
+  // Every tile and the labels over the picture are shown again at their new places.
+  pictureWhole_ = true;
+  for (LabelLayer& l : labels_) l.stale = true;
+}
+
 QRegion WaylandLayers::widgetsOver(const QRect& area) const {
   QRegion over;
   for (QObject* child : window_.children()) {
@@ -218,7 +228,7 @@ QRegion WaylandLayers::widgetsOver(const QRect& area) const {
 
 QRegion WaylandLayers::present(const QRegion& changed) {
   if (!ensureActive()) return changed;
-  const QRect area = surface_.area();
+  const QRect area = pictureArea();
   QRegion onPicture = changed & area;
   if (pictureWhole_) onPicture = area;
   // A label over the picture shows what lies under it: its layer is drawn again.
@@ -231,7 +241,7 @@ QRegion WaylandLayers::present(const QRegion& changed) {
 
 void WaylandLayers::showPicture(const QRegion& changed) {
   const QImage& image = surface_.image();
-  const QRect area = surface_.area();
+  const QRect area = pictureArea();
   const qreal dpr = image.devicePixelRatio();
   if (std::abs(dpr - scale_) > 1e-6) {
     // The picture is not yet at the window's new scale; the resize that brings it follows.
@@ -360,7 +370,7 @@ bool WaylandLayers::showLabel(LabelLayer& entry, const QRect& rect) {
     image = QImage(rect.size() * scale_, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(scale_);
   }
-  if (rect.intersects(surface_.area())) {
+  if (rect.intersects(pictureArea())) {
     // Over the picture: the window's pixels there as Qt would paint them, the picture, whatever
     // stands on it and the label.
     image.fill(Qt::transparent);

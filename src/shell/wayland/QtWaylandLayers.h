@@ -47,6 +47,8 @@ class WaylandLayers {
   QRegion present(const QRegion& changed);
   // Brings the labels' layers up to date after their widgets were.
   void syncLabels();
+  // Where the drawing surface's pixels begin in the window (below a title strip of the program's own).
+  void setPictureOffset(QPoint offset);
   // Whether the layers are in use, and how many buffers they keep (for tests and measurements).
   bool active() const { return state_ == State::Active; }
   std::size_t bufferCount() const;
@@ -86,6 +88,8 @@ class WaylandLayers {
   // The widget on the window's surface where the picture shows through: Qt draws them.
   QRegion widgetsOver(const QRect& area) const;
   QPoint surfaceOffset() const;
+  // Where the drawing surface's image lies in the window.
+  QRect pictureArea() const;
   // The colour a widget stands on, outside the picture.
   QColor backgroundBehind(const QWidget& widget) const;
   LabelLook lookOf(const QLabel& label, const QRect& rect) const;
@@ -104,6 +108,7 @@ class WaylandLayers {
   int scale_ = 1;
   bool pictureWhole_ = true;
   QPoint picturePosition_{-1, -1};
+  QPoint pictureOffset_;
   // The picture is cut into tiles, each a layer of its own: where the compositor holds what it
   // shows, only the tiles that change need a second buffer.
   struct Tile {

@@ -3,6 +3,8 @@
 
 namespace sorvant {
 
-void tunePlatformBeforeApplication() {}
+bool tunePlatformBeforeApplication() { return false; }
+
+bool programDrawsWindowFrames() { return false; }
 
 }  // namespace sorvant
