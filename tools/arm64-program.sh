@@ -74,7 +74,7 @@ excluded=(
   "Termination.ASecondStartRaisesTheRunningProgramUnlessItIsHungOrGone|starts the program with QProcess"
   "Termination.TheDisplayGoingAwayWithTheSessionIsANormalEndThatWritesTheSettings|starts a display server and the program with QProcess"
   "MainWindow.WithNoWindowManagerTheWindowFillsTheScreenItselfAndKeepsTheKeyboard|starts its own X server with QProcess"
-  "PlatformTuning.KeepsTheEglIntegrationWhereItMayBeNeeded|starts a compositor with QProcess"
+  "PlatformTuning.SkipsTheEglIntegrationOnWaylandAndDrawsTheFramesWhereNothingElseDoes|starts a compositor with QProcess"
 )
 qemu=$(command -v qemu-aarch64-static)
 echo "Tests under qemu-user (log: $build/arm64-tests.log); left out:"
