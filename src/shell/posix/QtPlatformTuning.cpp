@@ -119,8 +119,9 @@ bool tunePlatformBeforeApplication() {
   framesAreOurs = false;
   if (qEnvironmentVariableIsSet("QT_WAYLAND_CLIENT_BUFFER_INTEGRATION") || !mayUseWayland()) return false;
   // Where neither the compositor nor Qt without the integration would draw the frames, the program
-  // draws a title strip of its own, unless the user asked for no frames at all.
-  framesAreOurs = !qtDrawsFramesWithoutIntegration() && !compositorDrawsFrames() && !framesTurnedOff();
+  // draws a title strip of its own, unless the user asked for no frames at all (read first: asking
+  // the compositor takes a connection of its own).
+  framesAreOurs = !qtDrawsFramesWithoutIntegration() && !framesTurnedOff() && !compositorDrawsFrames();
   // No integration of that name exists: Qt falls back to drawing in shared memory alone.
   qputenv("QT_WAYLAND_CLIENT_BUFFER_INTEGRATION", "none");
   static const bool filtered = [] {  // once, or the filter would pass messages on to itself

@@ -111,12 +111,7 @@ bool WaylandLayers::ensureActive() {
   if (state_ == State::Active) {
     // The window has a new surface (Qt makes one each time the window is shown) or a scale the
     // layers cannot take: the old layers go, and Qt shows everything until new ones are made.
-    dropLayers();
-    letLabelsPaint(true);
-    sparesDropped_ = false;
-    windowIdle_.stop();
-    window_.update();
-    state_ = State::Waiting;
+    handBackToQt(State::Waiting);
   }
   if (!wlSurface || !whole) return false;
   if (!host_) {
@@ -187,12 +182,16 @@ void WaylandLayers::dropSpareWindowBuffers() {
 
 void WaylandLayers::turnOff() {
   // Something the layers need failed: Qt shows everything again, as it does where there are none.
+  handBackToQt(State::Off);
+}
+
+void WaylandLayers::handBackToQt(State next) {
   dropLayers();
   letLabelsPaint(true);
   sparesDropped_ = false;
   windowIdle_.stop();
   window_.update();
-  state_ = State::Off;
+  state_ = next;
 }
 
 void WaylandLayers::letLabelsPaint(bool paint) {

@@ -81,6 +81,8 @@ class WaylandLayers {
   bool ensureActive();
   void dropLayers();
   void turnOff();
+  // Drops the layers and lets Qt paint the whole window again; the layers are then in `next` state.
+  void handBackToQt(State next);
   void showPicture(const QRegion& changed);
   // False when the label could not be shown now.
   bool showLabel(LabelLayer& entry, const QRect& rect);
