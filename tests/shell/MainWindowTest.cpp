@@ -253,6 +253,14 @@ TEST(MainWindow, OnWaylandThePictureAndTheLabelsAreShownOnLayersThatKeepFewBuffe
   // Each layer holds the buffer it shows; only the parts where the vectors change keep a second.
   EXPECT_GE(layers->bufferCount(), layers->layerCount() / 2);
   EXPECT_LE(layers->bufferCount(), layers->layerCount() * 3 / 2);
+  // The layers of a cycle go to the compositor together, with one request to say when it has
+  // shown them, not one for each layer; once it has answered (or after a while without), the next
+  // cycle's pictures follow.
+  const std::size_t commits = layers->commitCount();
+  countBearing(sys, 20);  // far from the others: other tiles change, and the count
+  f.window.runEvent([&] { EXECUTIVE(sys); });
+  EXPECT_TRUE(QTest::qWaitFor([&] { return layers->commitCount() > commits + 1; }, 5000));
+  EXPECT_LT(layers->framesAsked() * 3, layers->commitCount());
 }
 
 // Where nothing else draws the window frames (a compositor that leaves them to the program, and a Qt

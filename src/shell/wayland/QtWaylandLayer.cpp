@@ -134,8 +134,15 @@ LayerHost::~LayerHost() {
   if (shm) wl.destroy(shm);
   if (compositor) wl.destroy(compositor);
   if (registry_) wl.destroy(registry_);
+  if (frame_) wl.destroy(frame_);
   flush();
   if (queue) wl.destroyQueue(queue);
+}
+
+LayerHost::LayerHost(const Client& client, Display* display) : wl(client), display(display) {
+  turnEnd_.setSingleShot(true);
+  turnEnd_.setInterval(0);
+  QObject::connect(&turnEnd_, &QTimer::timeout, [this] { turnOpen_ = false; });
 }
 
 void LayerHost::dispatch() { wl.dispatchQueuePending(display, queue); }
@@ -158,7 +165,7 @@ Layer::Layer(LayerHost& host, Proxy* parent) : host_(host), parent_(parent) {
 Layer::~Layer() {
   const Client& wl = host_.wl;
   buffers_.clear();
-  if (frame_) wl.destroy(frame_);
+  host_.forgetFrame(surface_);
   if (subsurface_) {
     wl.marshal(subsurface_, kSubsurfaceDestroy);
     wl.destroy(subsurface_);
@@ -287,10 +294,7 @@ Layer::Result Layer::present(const QImage& image, const QRegion& changed, QPoint
   unsent_ |= change;
   for (auto& b : buffers_) b->stale |= change;
   if (unsent_.isEmpty() && shown_) return Result::Shown;
-  if (frame_) {
-    if (nowMs() - frameAskedMs_ < kFrameWaitMs) return Result::Later;
-    frameDone();  // no answer in time: the picture goes without it
-  }
+  if (!host_.mayShow()) return Result::Later;
 
   Buffer* b = freeBuffer(size_);
   if (!b) return buffers_.size() >= kMostBuffers ? Result::Later : Result::Failed;
@@ -322,15 +326,9 @@ Layer::Result Layer::present(const QImage& image, const QRegion& changed, QPoint
       wl.marshal(surface_, kSurfaceDamage, s.x(), s.y(), s.width(), s.height());
     }
   }
-  // The compositor says when it has shown this picture; the next one waits for that.
-  frame_ = wl.marshalConstructor(surface_, kSurfaceFrame, wl.callbackInterface, nullptr);
-  if (frame_) {
-    static const CallbackListener listener{
-        [](void* data, Proxy*, std::uint32_t) { static_cast<Layer*>(data)->frameDone(); }};
-    wl.listen(frame_, listener, this);
-    frameAskedMs_ = nowMs();
-  }
+  host_.askFrame(surface_);
   wl.marshal(surface_, kSurfaceCommit);
+  ++host_.commits;
   b->busy = true;
   last_ = b;
   shown_ = true;
@@ -347,10 +345,37 @@ Layer::Result Layer::present(const QImage& image, const QRegion& changed, QPoint
   return Result::Shown;
 }
 
-void Layer::frameDone() {
+bool LayerHost::mayShow() {
+  if (turnOpen_) return true;
+  if (frame_) {
+    if (nowMs() - frameAskedMs_ < kFrameWaitMs) return false;
+    frameDone();  // no answer in time: the pictures go without it
+  }
+  turnOpen_ = true;
+  turnEnd_.start();
+  return true;
+}
+
+void LayerHost::askFrame(Proxy* surface) {
+  if (frame_ || !turnOpen_) return;
+  frame_ = wl.marshalConstructor(surface, kSurfaceFrame, wl.callbackInterface, nullptr);
   if (!frame_) return;
-  host_.wl.destroy(frame_);
+  static const CallbackListener listener{
+      [](void* data, Proxy*, std::uint32_t) { static_cast<LayerHost*>(data)->frameDone(); }};
+  wl.listen(frame_, listener, this);
+  ++framesAsked;
+  frameSurface_ = surface;
+  frameAskedMs_ = nowMs();
+}
+
+void LayerHost::forgetFrame(Proxy* surface) {
+  if (surface && surface == frameSurface_) frameDone();
+}
+
+void LayerHost::frameDone() {
+  if (frame_) wl.destroy(frame_);
   frame_ = nullptr;
+  frameSurface_ = nullptr;
 }
 
 void Layer::placeUnderOthers() {
@@ -362,7 +387,7 @@ void Layer::hide() {
   const Client& wl = host_.wl;
   wl.marshal(surface_, kSurfaceAttach, static_cast<Proxy*>(nullptr), 0, 0);
   wl.marshal(surface_, kSurfaceCommit);
-  frameDone();  // a surface not shown gets no answer
+  host_.forgetFrame(surface_);  // a surface not shown gets no answer
   shown_ = false;
   unsent_ = QRect(QPoint(0, 0), size_);
 }
@@ -370,18 +395,18 @@ void Layer::hide() {
 #else
 
 std::unique_ptr<LayerHost> LayerHost::bind(Display*) { return nullptr; }
+LayerHost::LayerHost(const Client& client, Display* display) : wl(client), display(display) {}
 LayerHost::~LayerHost() = default;
 void LayerHost::dispatch() {}
 void LayerHost::flush() {}
+bool LayerHost::mayShow() { return false; }
+void LayerHost::askFrame(Proxy*) {}
+void LayerHost::forgetFrame(Proxy*) {}
+void LayerHost::frameDone() {}
 Layer::Layer(LayerHost& host, Proxy* parent) : host_(host), parent_(parent) {}
 Layer::~Layer() = default;
 Layer::Result Layer::present(const QImage&, const QRegion&, QPoint, int, const QRegion&) { return Result::Failed; }
 void Layer::hide() {}
-void Layer::frameDone() {
-  if (!frame_) return;
-  host_.wl.destroy(frame_);
-  frame_ = nullptr;
-}
 
 void Layer::placeUnderOthers() {}
 void Layer::settle() {}

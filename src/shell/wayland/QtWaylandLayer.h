@@ -9,6 +9,7 @@
 #include <QPoint>
 #include <QRegion>
 #include <QSize>
+#include <QTimer>
 #include <memory>
 #include <vector>
 
@@ -31,6 +32,17 @@ class LayerHost {
   void dispatch();
   // Sends what the layers asked for: called after they were shown.
   void flush();
+  // Whether the layers may show new pictures now. What the layers show in one turn of the event
+  // loop goes to the compositor together, and the compositor is asked once to say when it has
+  // shown it; the next turn's pictures wait for that answer (they follow its pace), or 100 ms at
+  // the longest, as for a hidden window, which gets none. One answer a turn, and the compositor
+  // shows a turn's layers in one go: layers that each kept a pace of their own reached it at
+  // different moments, each moment a frame of its own to draw and to answer.
+  bool mayShow();
+  // Asks for the turn's answer with the next commit of `surface`, unless it was asked already.
+  void askFrame(Proxy* surface);
+  // `surface` goes away or stops showing: an answer asked with it will not come.
+  void forgetFrame(Proxy* surface);
 
   const Client& wl;
   Display* const display;
@@ -39,10 +51,18 @@ class LayerHost {
   Proxy* subcompositor = nullptr;
   Proxy* shm = nullptr;
   std::uint32_t compositorVersion = 0;
+  // Pictures the layers committed, and answers asked of the compositor (for tests and measurements).
+  std::size_t commits = 0, framesAsked = 0;
 
  private:
-  LayerHost(const Client& client, Display* display) : wl(client), display(display) {}
+  LayerHost(const Client& client, Display* display);
+  void frameDone();
   Proxy* registry_ = nullptr;
+  Proxy* frame_ = nullptr;         // the answer asked for, while it has not come
+  Proxy* frameSurface_ = nullptr;  // the surface it was asked with
+  qint64 frameAskedMs_ = 0;
+  bool turnOpen_ = false;
+  QTimer turnEnd_;  // closes the turn once the event loop is back
 };
 
 class Layer {
@@ -59,9 +79,8 @@ class Layer {
   // top-left at `position`, in pixels of the parent surface. `changed` is what differs, in image
   // pixels, from the image of the last call; the first call, a new size or a new scale takes it
   // whole. `clear` (image pixels) is left transparent, so the parent shows there. Later keeps the
-  // change for the next call: the compositor has not yet shown the last picture (pictures follow
-  // its pace, as it asks with its frame callbacks, or 100 ms at the longest), or it holds every
-  // buffer.
+  // change for the next call: the compositor has not yet shown the last turn's pictures (see
+  // LayerHost::mayShow), or it holds every buffer.
   Result present(const QImage& image, const QRegion& changed, QPoint position, int scale, const QRegion& clear);
   // Takes the picture away until the next present.
   void hide();
@@ -87,10 +106,6 @@ class Layer {
   Proxy* subsurface_ = nullptr;
   std::vector<std::unique_ptr<Buffer>> buffers_;
   Buffer* last_ = nullptr;  // the buffer shown last
-  // The compositor's answer to the last picture, while it has not come, and when it was asked for.
-  Proxy* frame_ = nullptr;
-  qint64 frameAskedMs_ = 0;
-  void frameDone();
   QSize size_;
   int scale_ = 0;
   QPoint position_{-1, -1};

@@ -96,6 +96,10 @@ std::size_t WaylandLayers::bufferCount() const {
   return n;
 }
 
+std::size_t WaylandLayers::commitCount() const { return host_ ? host_->commits : 0; }
+
+std::size_t WaylandLayers::framesAsked() const { return host_ ? host_->framesAsked : 0; }
+
 bool WaylandLayers::ensureActive() {
   if (state_ == State::Off) return false;
   QWindow* handle = window_.windowHandle();

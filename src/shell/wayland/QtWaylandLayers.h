@@ -53,6 +53,9 @@ class WaylandLayers {
   bool active() const { return state_ == State::Active; }
   std::size_t bufferCount() const;
   std::size_t layerCount() const { return tiles_.size() + labels_.size(); }
+  // Pictures the layers committed, and answers asked of the compositor for them.
+  std::size_t commitCount() const;
+  std::size_t framesAsked() const;
 
  private:
   WaylandLayers(QWidget& window, ImageSurface& surface);
