@@ -2,7 +2,8 @@
 # Measures the display's CPU use and memory under X11 (Xvfb with a window manager) and natively on the
 # Wayland compositors an operator meets, at 1920x1080 and at 3840x2160 with a scale of 2:
 #   floor    bench/cpu_floor under X11: a bare Qt window that changes two labels and draws ten lines
-#            every 50 ms, what any Qt window on this machine costs;
+#            every 50 ms, what any Qt window on this machine costs (and floor-<compositor>: the same
+#            window on that compositor, as Qt shows it there by default);
 #   x11      the display playing the test source under Xvfb + openbox;
 #   serial   the display reading 15 bearings a second from a pseudo-terminal (test source off), X11;
 #   weston, sway, kwin, mutter
@@ -165,6 +166,9 @@ start_compositor() {
       ;;
     kwin)
       [[ -n $kwinPath ]] || { compositorTrouble="not installed"; return 1; }
+      # kwin locks an idle screen after five minutes, and a locked screen shows no window: the rounds
+      # after that would measure a display nobody sees.
+      printf '[Daemon]\nAutolock=false\nLockOnResume=false\n' >"$dir/home/.config/kscreenlockerrc"
       env XDG_RUNTIME_DIR="$dir/runtime" HOME="$dir/home" XDG_CONFIG_HOME="$dir/home/.config" "$kwinPath" --virtual \
         --width $((width / scale)) --height $((height / scale)) --scale "$scale" --socket wayland-bench \
         >"$log" 2>&1 &
@@ -237,13 +241,13 @@ for geometry in "${geometries[@]}"; do
     compositorSocket="" compositorTrouble=""
     if start_compositor "$c" "$geometry" "$scale"; then
       socketOf[$c]=$compositorSocket
-      cases+=("$c")
+      cases+=("$c" "floor-$c")
     else
       unmeasured[$c@$geometry]=$compositorTrouble
     fi
   done
   if [[ -n $before ]]; then
-    for c in "${cases[@]}"; do [[ $c != floor ]] && cases+=("$c-before"); done
+    for c in "${cases[@]}"; do [[ $c != floor* ]] && cases+=("$c-before"); done
   fi
   for case in "${cases[@]}"; do : >"$work/result-$case"; done
   for ((round = 1; round <= rounds; ++round)); do
@@ -253,6 +257,11 @@ for geometry in "${geometries[@]}"; do
       name=${case%-before}
       case $name in
         floor) command=("${x11[@]}" "$floor") title="cpu floor" ;;
+        floor-*)
+          command=(env -u DISPLAY QT_QPA_PLATFORM=wayland XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY="${socketOf[${name#floor-}]}"
+            "$floor")
+          title=@wayland
+          ;;
         x11) command=("${x11[@]}" XDG_CONFIG_HOME="$testConfig" "$binary") title="Sorvant DF Display" ;;
         serial) command=("${x11[@]}" XDG_CONFIG_HOME="$serialConfig" "$binary") title="Sorvant DF Display" ;;
         *)
@@ -321,6 +330,28 @@ table() {
     done
   done
 }
+# The bare Qt window on each: what any Qt window costs there, against its cost under X11.
+floor_table() {
+  echo
+  echo "Floor, bench/cpu_floor (median of $rounds rounds of $seconds s):"
+  printf '| |%s' " X11 |"
+  for c in "${compositors[@]}"; do printf ' %s |' "$c"; done
+  printf '\n|---|---|'
+  for c in "${compositors[@]}"; do printf -- '---|'; done
+  echo
+  for geometry in "${geometries[@]}"; do
+    local title="CPU $geometry (% of a core)" x=${cpuOf[floor@$geometry]:-}
+    [[ $geometry == 3840x2160 ]] && title=${title/3840x2160/3840x2160 at scale 2}
+    printf '| %s |' "$title"
+    awk -v v="${x:-}" 'BEGIN { if (v == "") printf " - |"; else printf " %.2f |", v }'
+    for c in "${compositors[@]}"; do
+      awk -v v="${cpuOf[floor-$c@$geometry]:-}" -v x="${x:-0}" \
+        'BEGIN { if (v == "") printf " - |"; else printf " %.2f (%.1fx) |", v, (x > 0 ? v / x : 0) }'
+    done
+    echo
+  done
+}
 [[ -n $before ]] && table -before "Before ($before)"
 table "" "This build ($program)"
+floor_table
 for key in "${!unmeasured[@]}"; do echo "not measured: ${key%@*} at ${key#*@}: ${unmeasured[$key]}"; done | sort
