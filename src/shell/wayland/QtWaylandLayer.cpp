@@ -14,9 +14,10 @@
 namespace sorvant::wayland {
 namespace {
 
-// Two buffers take turns where the compositor holds the one it shows; the others cover a
-// compositor that is slow to let go of them.
-constexpr std::size_t kMostBuffers = 4;
+// Two buffers take turns where the compositor holds the one it shows. A compositor slow to let go
+// of the one before (one that takes longer than a frame to draw, as kwin at 3840x2160 without a
+// graphics card) sets the pace: the layer waits for it rather than taking a third.
+constexpr std::size_t kMostBuffers = 2;
 // How long a picture waits for the compositor to show the one before; a hidden window gets no
 // answer, and a slow compositor is not waited for longer than this.
 constexpr qint64 kFrameWaitMs = 100;
