@@ -379,6 +379,12 @@ void LayerHost::frameDone() {
   frameSurface_ = nullptr;
 }
 
+bool Layer::canShow() {
+  if (!subsurface_ || !host_.mayShow()) return false;
+  if (buffers_.size() < kMostBuffers) return true;
+  return std::any_of(buffers_.begin(), buffers_.end(), [](const std::unique_ptr<Buffer>& b) { return !b->busy; });
+}
+
 void Layer::placeUnderOthers() {
   if (subsurface_) host_.wl.marshal(subsurface_, kSubsurfacePlaceAbove, parent_);
 }
@@ -408,6 +414,7 @@ Layer::Layer(LayerHost& host, Proxy* parent) : host_(host), parent_(parent) {}
 Layer::~Layer() = default;
 Layer::Result Layer::present(const QImage&, const QRegion&, QPoint, int, const QRegion&) { return Result::Failed; }
 void Layer::hide() {}
+bool Layer::canShow() { return false; }
 
 void Layer::placeUnderOthers() {}
 void Layer::settle() {}

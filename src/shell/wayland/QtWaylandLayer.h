@@ -82,6 +82,9 @@ class Layer {
   // change for the next call: the compositor has not yet shown the last turn's pictures (see
   // LayerHost::mayShow), or it holds every buffer.
   Result present(const QImage& image, const QRegion& changed, QPoint position, int scale, const QRegion& clear);
+  // Whether a present now could show a picture: the compositor has answered for the last turn's
+  // pictures and has let go of a buffer. A picture that takes work to make waits for this.
+  bool canShow();
   // Takes the picture away until the next present.
   void hide();
   // Gives back every buffer but the one shown last: for a layer that has stopped changing.

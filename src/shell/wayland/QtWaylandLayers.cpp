@@ -24,8 +24,10 @@ using wayland::LayerHost;
 namespace {
 
 // How soon a tile that found every buffer held by the compositor is tried again (a frame of a
-// 60 Hz screen).
+// 60 Hz screen); while nothing can be shown (a locked screen, a window the compositor does not draw),
+// ever less often, up to the longest.
 constexpr int kRetryMs = 16;
+constexpr int kLongestRetryMs = 256;
 // How long the window drawn by Qt must stay unchanged before its spare buffers are given back.
 constexpr int kWindowIdleMs = 1000;
 // A layer left alone for this many pictures (or label syncs) in a row keeps only the buffer it shows.
@@ -261,7 +263,7 @@ void WaylandLayers::showPicture(const QRegion& changed) {
   const QRegion changedPixels = toImage(changed);
   const QRegion clear = toImage(widgetsOver(area));
   const QPoint origin = area.topLeft() + surfaceOffset();
-  bool waiting = false;
+  bool waiting = false, shown = false;
   for (Tile& t : tiles_) {
     const QRegion tileChange = (changedPixels & t.rect).translated(-t.rect.topLeft());
     const QRegion tileClear = (clear & t.rect).translated(-t.rect.topLeft());
@@ -275,10 +277,12 @@ void WaylandLayers::showPicture(const QRegion& changed) {
     t.position = position;
     if (!presentTile(t, image, tileChange)) return;
     waiting = waiting || t.pending;
+    shown = shown || !t.pending;
   }
   host_->flush();
   pictureWhole_ = false;
   movedTo(picturePosition_, origin);
+  if (shown) retry_.setInterval(kRetryMs);
   if (waiting) retry_.start();
 }
 
@@ -300,13 +304,15 @@ bool WaylandLayers::presentTile(Tile& t, const QImage& image, const QRegion& cha
 void WaylandLayers::retryTiles() {
   if (state_ != State::Active || surface_.image().size() != tiledSize_) return;
   host_->dispatch();
-  bool waiting = false;
+  bool waiting = false, shown = false;
   for (Tile& t : tiles_) {
     if (!t.pending) continue;
     if (!presentTile(t, surface_.image(), QRegion())) return;
     waiting = waiting || t.pending;
+    shown = shown || !t.pending;
   }
   host_->flush();
+  retry_.setInterval(shown ? kRetryMs : std::min(retry_.interval() * 2, kLongestRetryMs));
   if (waiting) retry_.start();
 }
 
@@ -368,6 +374,8 @@ void WaylandLayers::syncLabels() {
 }
 
 bool WaylandLayers::showLabel(LabelLayer& entry, const QRect& rect) {
+  // A label that could not be shown now is not drawn for nothing; it stays due for the next sync.
+  if (!entry.layer->canShow()) return false;
   QImage& image = entry.image;
   if (image.size() != rect.size() * scale_) {
     image = QImage(rect.size() * scale_, QImage::Format_ARGB32_Premultiplied);
