@@ -39,16 +39,16 @@ class Lines {
   // The next line without its line end: CRLF as written, a lone LF as other editors leave it. None
   // at the end of the text and for an overlong line: the file is then short or bad.
   std::optional<std::string_view> next() {
-    const std::string_view rest = text_.substr(at_);
-    const std::size_t end = rest.find('\n');
-    std::string_view line = rest.substr(0, end);
+    const std::size_t end = text_.find('\n', at_);
+    const bool last = end == std::string_view::npos;
+    std::string_view line(text_.data() + at_, (last ? text_.size() : end) - at_);
     if (line.size() > kLongestLine) return std::nullopt;
-    if (end == std::string_view::npos) {
+    if (last) {
       at_ = text_.size();
       if (line.empty()) return std::nullopt;
       return line;  // the last line may lack its line end
     }
-    at_ += end + 1;
+    at_ = end + 1;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     return line;
   }
