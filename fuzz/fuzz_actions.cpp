@@ -126,10 +126,11 @@ void run(fuzz::FuzzSystem& system, const uint8_t* data, size_t size) {
       }
       case 3: {  // a step button held for a while, then released (the release is a click)
         const int which = s.next() % 4;
-        // Up to ten repeats (a press of about 0.6 s): each one redraws the whole display, and a longer
-        // hold only runs the same path again; longer sweeps come from holding again. Each repeat's
-        // cycle, and each tick's, is checked by the cycle watch.
-        const int repeats = s.next() % 10;
+        // Up to four repeats (a press of about 0.55 s: the first repeat after half a second, then at
+        // the 64 Hz tick, with a timer tick among them): each one redraws the whole display, and a
+        // longer hold only runs the same path again; longer sweeps come from holding again. Each
+        // repeat's cycle, and each tick's, is checked by the cycle watch.
+        const int repeats = s.next() % 5;
         Control* buttons[] = {&f->sys.main.CmdButton_HDG_CW, &f->sys.main.CmdButton_HDG_CCW,
                               &f->sys.main.CmdButton_CUR_CW, &f->sys.main.CmdButton_CUR_CCW};
         if (!reachable(*buttons[which])) break;
