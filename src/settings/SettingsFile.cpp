@@ -206,7 +206,6 @@ void readSettings(System& sys, const fs::path& path) {
   bool portReleased = false;
   bool replaced = false;
   const std::string protection = store.protection(path);
-  const std::string name = pathText(path);
   for (;;) {
     const FileRead file = store.read(path);
     if (file.status == FileRead::Status::Read) {
@@ -218,8 +217,9 @@ void readSettings(System& sys, const fs::path& path) {
       sys.run.settingsLeftAlone.insert(path);
       const std::string what = file.status == FileRead::Status::NotAFile ? " is " + file.reason + ", not a regular file"
                                                                          : " cannot be read (" + file.reason + ")";
-      tellOnce(sys, path,
-               name + what + ": nothing was read, the default settings are in use and changes will not be saved");
+      tellOnce(
+          sys, path,
+          pathText(path) + what + ": nothing was read, the default settings are in use and changes will not be saved");
       applyBuiltInDefaults(sys);
       break;
     }
@@ -227,7 +227,7 @@ void readSettings(System& sys, const fs::path& path) {
     if (!protection.empty()) {
       if (file.status == FileRead::Status::Read)
         tellOnce(sys, path,
-                 name + " is damaged and " + protection +
+                 pathText(path) + " is damaged and " + protection +
                      ": it was left as it is, the default settings are in use and changes will not be saved");
       applyBuiltInDefaults(sys);
       break;
@@ -238,7 +238,7 @@ void readSettings(System& sys, const fs::path& path) {
         if (const std::error_code ec = store.keepAside(path)) {
           // No copy of the damage can be kept: it stays in place until shutdown saves over it.
           tellOnce(sys, path,
-                   name + " is damaged and could not be kept aside (" + ec.message() +
+                   pathText(path) + " is damaged and could not be kept aside (" + ec.message() +
                        "): the default settings are in use and will replace it at the end of the run");
           applyBuiltInDefaults(sys);
           break;

@@ -25,13 +25,15 @@ std::string linkedPath(const fs::path& link) {
   return !ec && isUtf8Path(device) ? device.string() : link.string();
 }
 
-// The USB serial adapter for a port without a link.
+// The USB serial adapter for a port without a link: ttyACM only when it alone is present. Without
+// one (no adapter at all, the usual case) ttyUSB is the answer whether it is present or not, so
+// ttyACM is looked for first and ttyUSB only when there is one.
 std::string adapterPath(int port, const fs::path& devices) {
   const std::string index = std::to_string(port - 1);
   const fs::path usb = devices / ("ttyUSB" + index);
   const fs::path acm = devices / ("ttyACM" + index);
   std::error_code ec;
-  if (!fs::exists(usb, ec) && fs::exists(acm, ec)) return acm.string();
+  if (fs::exists(acm, ec) && !fs::exists(usb, ec)) return acm.string();
   return usb.string();
 }
 
