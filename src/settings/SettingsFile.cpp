@@ -139,9 +139,9 @@ bool applyFile(System& sys, std::string_view text) {
 
   const auto variation = wholeNumber(in.next(), kLowestStoredVariation, kInteger);
   if (!variation) return false;
-  // The step-up command builds the read-out and the main window's copy from the stored value.
+  // The step-up command's read-out and the main window's copy are built from the stored value.
   sys.opt.HEADING_CORRECTION = static_cast<int16_t>(*variation);
-  CmdButton_ERROR_UP_Click(sys);
+  applyStoredVariation(sys);
   return true;
 }
 
