@@ -96,7 +96,8 @@ void run(fuzz::FuzzSystem& system, const uint8_t* data, size_t size) {
   bool checked = false;
   while (s.more()) {
     const uint8_t op = s.next();
-    bool fakesOnly = false;  // the op changed only what the fakes will do next, nothing of the system
+    // The op changed nothing of the system: at most what the fakes will do next.
+    bool unchanged = false;
     switch (op % 12) {
       case 0: {  // a key with modifiers (unmapped keys included)
         const int key = kKeys[s.next() % std::size(kKeys)];
@@ -105,8 +106,9 @@ void run(fuzz::FuzzSystem& system, const uint8_t* data, size_t size) {
         Form_KeyUp(f->sys, key, 0);
         break;
       }
-      case 1: {                                // a click on a main-window button the operator can reach
-        static std::vector<Control*> buttons;  // kept from op to op: listing them allocates nothing
+      case 1: {  // a click on a main-window button the operator can reach
+        // The lists are kept from op to op: listing the controls allocates nothing.
+        static std::vector<Control*> buttons;
         buttons.clear();
         for (Control* c : f->controls.main)
           if (c->kind == ControlKind::Button && reachable(*c)) buttons.push_back(c);
@@ -114,14 +116,18 @@ void run(fuzz::FuzzSystem& system, const uint8_t* data, size_t size) {
         if (!buttons.empty()) clickMainButton(f->sys, *buttons[pick % buttons.size()]);
         break;
       }
-      case 2: {                                 // a click in the options dialog, while it is shown
-        static std::vector<Control*> controls;  // kept from op to op, as above
+      case 2: {  // a click in the options dialog, while it is shown
+        const uint8_t pick = s.next();
+        if (!f->sys.opt.visible) {
+          unchanged = true;
+          break;
+        }
+        static std::vector<Control*> controls;
         controls.clear();
         for (Control* c : f->controls.opt)
           if ((c->kind == ControlKind::Button || c->kind == ControlKind::Swatch) && reachable(*c))
             controls.push_back(c);
-        const uint8_t pick = s.next();
-        if (f->sys.opt.visible && !controls.empty()) clickOptionsControl(f->sys, *controls[pick % controls.size()]);
+        if (!controls.empty()) clickOptionsControl(f->sys, *controls[pick % controls.size()]);
         break;
       }
       case 3: {  // a step button held for a while, then released (the release is a click)
@@ -133,7 +139,10 @@ void run(fuzz::FuzzSystem& system, const uint8_t* data, size_t size) {
         const int repeats = s.next() % 5;
         Control* buttons[] = {&f->sys.main.CmdButton_HDG_CW, &f->sys.main.CmdButton_HDG_CCW,
                               &f->sys.main.CmdButton_CUR_CW, &f->sys.main.CmdButton_CUR_CCW};
-        if (!reachable(*buttons[which])) break;
+        if (!reachable(*buttons[which])) {
+          unchanged = true;
+          break;
+        }
         stepButtonMouseDown(f->sys, kStepButtons[which]);
         for (int k = 0; k < repeats && f->sys.main.Timer_MOUSE_DOWN.enabled; ++k) {
           f->clock.advance(f->sys.main.Timer_MOUSE_DOWN.interval / 1000.0);
@@ -153,7 +162,7 @@ void run(fuzz::FuzzSystem& system, const uint8_t* data, size_t size) {
           const uint8_t b = s.next();
           f->picker.answer = rgb(r, g, b);
         }
-        fakesOnly = true;
+        unchanged = true;
         break;
       }
       case 5: {  // the window changes size (down to nothing, as when minimised)
@@ -192,11 +201,11 @@ void run(fuzz::FuzzSystem& system, const uint8_t* data, size_t size) {
         break;
       case 11:  // the serial device goes away (every open fails) or comes back
         f->port.failOpen = !f->port.failOpen;
-        fakesOnly = true;
+        unchanged = true;
         break;
     }
     // Nothing changed since the last check: it still holds.
-    if (fakesOnly && checked) continue;
+    if (unchanged && checked) continue;
     // A closed window ends the program, which writes its settings; it starts again on what it wrote.
     if (std::find(f->host.calls.begin(), f->host.calls.end(), "close") != f->host.calls.end()) {
       f->unload();
