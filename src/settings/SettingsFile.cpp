@@ -166,9 +166,11 @@ void tellNotSaved(System& sys, const fs::path& path, const std::string& protecti
 void applyBuiltInDefaults(System& sys) { applyFile(sys, defaultSettingsText()); }
 
 void addNumber(std::string& text, long value) {
-  char digits[24];
-  text.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
-  text += "\r\n";
+  char line[24];  // a sign, up to 19 digits, CR LF
+  char* end = std::to_chars(line, line + sizeof line - 2, value).ptr;
+  *end++ = '\r';
+  *end++ = '\n';
+  text.append(line, end);
 }
 void addText(std::string& text, const std::string& value) {
   text += '"';
