@@ -291,10 +291,14 @@ void VECTOR(System& sys) {
     const Single sum = st.SECTOR_SUM[i];
     if (!all && !rescaled && sameBits(drawn.sums[i], sum)) continue;
     drawn.sums[i] = sum;
-    const Single dx = truncated(drawn.scaledCos[i] * sum), dy = truncated(drawn.scaledSin[i] * sum);
+    // An empty bin (most of them in a fresh picture) is a zero offset, which truncates to itself and
+    // draws nothing.
+    const bool empty = sum == 0;
+    const Single cosPart = drawn.scaledCos[i] * sum, sinPart = drawn.scaledSin[i] * sum;
+    const Single dx = empty ? cosPart : truncated(cosPart), dy = empty ? sinPart : truncated(sinPart);
     // A vector drawn again unchanged over itself changes no pixel: only new lengths are drawn.
     if (!all && dx == drawn.dx[i] && dy == drawn.dy[i]) continue;
-    drawVector(s, cx, cy, room, drawn.unitCos[i] * radius, -drawn.unitSin[i] * radius, dx, dy);
+    if (!empty) drawVector(s, cx, cy, room, drawn.unitCos[i] * radius, -drawn.unitSin[i] * radius, dx, dy);
     drawn.dx[i] = dx;
     drawn.dy[i] = dy;
   }
