@@ -18,21 +18,25 @@ namespace sorvant::fuzz {
 // Pattern characters: '#' one digit, '~' one digit or decimal point, '*' one or more digits; every
 // other character stands for itself.
 inline bool matchesPattern(std::string_view pattern, std::string_view text) {
-  if (pattern.empty()) return text.empty();
-  const char p = pattern.front();
   const auto digit = [](char c) { return c >= '0' && c <= '9'; };
-  if (p == '*') {
-    std::size_t n = 0;
-    while (n < text.size() && digit(text[n])) {
-      ++n;
-      if (matchesPattern(pattern.substr(1), text.substr(n))) return true;
+  std::size_t t = 0;
+  for (std::size_t p = 0; p < pattern.size(); ++p) {
+    const char c = pattern[p];
+    if (c == '*') {
+      // As many digits as the rest of the pattern leaves, one at least.
+      const std::string_view rest(pattern.data() + p + 1, pattern.size() - p - 1);
+      while (t < text.size() && digit(text[t])) {
+        ++t;
+        if (matchesPattern(rest, std::string_view(text.data() + t, text.size() - t))) return true;
+      }
+      return false;
     }
-    return false;
+    if (t == text.size()) return false;
+    const char x = text[t++];
+    const bool ok = c == '#' ? digit(x) : c == '~' ? digit(x) || x == '.' : c == x;
+    if (!ok) return false;
   }
-  if (text.empty()) return false;
-  const char c = text.front();
-  const bool ok = p == '#' ? digit(c) : p == '~' ? digit(c) || c == '.' : p == c;
-  return ok && matchesPattern(pattern.substr(1), text.substr(1));
+  return t == text.size();
 }
 
 inline const std::map<std::string, std::vector<std::string>>& captionPatterns() {

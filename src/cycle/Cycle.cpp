@@ -28,7 +28,9 @@ void EXECUTIVE(System& sys) {
   sys.run.dfTakenForThisCycle = false;
   if (st.NEW_DF_MESSAGE && takeDf) DF_IN(sys);
   COMPASS(sys);
-  if (st.NEWAZIMUTH) AZIMUTH(sys);
+  // Rings asked for are drawn on a frame of their own, drawn just before them: the frame is not drawn
+  // here as well, only to be covered at once.
+  if (st.NEWAZIMUTH && !st.NEWRING) AZIMUTH(sys);
   if (st.NEWSECTOR) SUMMING(sys);
   RANGE_RINGS(sys);
   CURSOR(sys);

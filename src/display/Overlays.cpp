@@ -64,30 +64,28 @@ Long ringStep(Single spacing, Single closest) {
   return kMostScale;
 }
 
-// One bearing vector, ending at the offset (dx, -dy) from the centre. It is drawn as the part of its
-// degree's line to the rim that lies within its reach along the line's main axis: that line is the
-// same whatever the length, so a longer vector covers every pixel of a shorter one and growing
-// leaves nothing of it behind (a line to each new end point would wander by a pixel here and there).
-void drawVector(Surface& s, const DisplayState& st, Single rimX, Single rimY, Single dx, Single dy) {
+// One bearing vector from the centre (cx, cy), ending at the offset (dx, -dy) from it. It is drawn as
+// the part of its degree's line to the rim that lies within its reach along the line's main axis:
+// that line is the same whatever the length, so a longer vector covers every pixel of a shorter one
+// and growing leaves nothing of it behind (a line to each new end point would wander by a pixel here
+// and there). Across the main axis the cut leaves `room` twips: the line keeps within its end there.
+// Nothing is drawn for a vector without reach along its main axis.
+void drawVector(Surface& s, Single cx, Single cy, Single room, Single rimX, Single rimY, Single dx, Single dy) {
   const float endX = dx, endY = -dy;
   const bool alongX = std::abs(rimX) >= std::abs(rimY);
   if (alongX ? endX == 0 : endY == 0) return;
-  // Across the main axis the cut leaves a few pixels of room: the line keeps within its end there.
-  const float m = 3 * s.pixelTwips();
-  float left, top, right, bottom;
+  const float lowX = endX < 0.0f ? endX : 0.0f, highX = endX > 0.0f ? endX : 0.0f;
+  const float lowY = endY < 0.0f ? endY : 0.0f, highY = endY > 0.0f ? endY : 0.0f;
+  float left = cx + lowX, right = cx + highX, top = cy + lowY, bottom = cy + highY;
   if (alongX) {
-    left = st.CENTERX + std::min(0.0f, endX);
-    right = st.CENTERX + std::max(0.0f, endX);
-    top = st.CENTERY + std::min(0.0f, endY) - m;
-    bottom = st.CENTERY + std::max(0.0f, endY) + m;
+    top -= room;
+    bottom += room;
   } else {
-    top = st.CENTERY + std::min(0.0f, endY);
-    bottom = st.CENTERY + std::max(0.0f, endY);
-    left = st.CENTERX + std::min(0.0f, endX) - m;
-    right = st.CENTERX + std::max(0.0f, endX) + m;
+    left -= room;
+    right += room;
   }
   s.clipTo(left, top, right - left, bottom - top);
-  s.Line(st.CENTERX, st.CENTERY, rimX, rimY);
+  s.Line(cx, cy, rimX, rimY);
   s.unclip();
 }
 
@@ -265,27 +263,19 @@ void VECTOR(System& sys) {
     drawn.scaleDivisor = divisor;
     drawn.scaleRadius = st.AZRADIUS;
   }
-  std::array<Single, 361> dx{}, dy{};
-  for (int i = 1; i <= 360; ++i) {
-    // The same sum at the same scale gives the length already drawn.
-    if (drawnAlike && !rescaled && sameBits(drawn.sums[i], st.SECTOR_SUM[i])) {
-      dx[i] = drawn.dx[i];
-      dy[i] = drawn.dy[i];
-      continue;
-    }
-    dx[i] = truncated(drawn.scaledCos[i] * st.SECTOR_SUM[i]);
-    dy[i] = truncated(drawn.scaledSin[i] * st.SECTOR_SUM[i]);
-  }
-  drawn.sums = st.SECTOR_SUM;
-  drawn.sumsRings = rings;
-
+  // Each bin's offset at the scale now in force. The same sum at the same scale gives the offset
+  // already drawn, so only bins whose sum changed need working out while the drawing stands.
   bool all = !drawnAlike;
   if (!all) {
     // Only a frame drawn again takes a vector's old length away. Every change that shortens vectors
     // draws it again; should one ever get here without, it is drawn again now.
     bool shorter = false;
-    for (int i = 1; i <= 360 && !shorter; ++i)
-      shorter = std::abs(dx[i]) < std::abs(drawn.dx[i]) || std::abs(dy[i]) < std::abs(drawn.dy[i]);
+    for (int i = 1; i <= 360 && !shorter; ++i) {
+      const Single sum = st.SECTOR_SUM[i];
+      if (!rescaled && sameBits(drawn.sums[i], sum)) continue;
+      const Single dx = truncated(drawn.scaledCos[i] * sum), dy = truncated(drawn.scaledSin[i] * sum);
+      shorter = std::abs(dx) < std::abs(drawn.dx[i]) || std::abs(dy) < std::abs(drawn.dy[i]);
+    }
     if (shorter) {
       st.NEWRING = true;
       RANGE_RINGS(sys);
@@ -295,13 +285,25 @@ void VECTOR(System& sys) {
   }
 
   s.foreColor = colour;
+  const Single cx = st.CENTERX, cy = st.CENTERY, radius = st.AZRADIUS;
+  const Single room = 3 * s.pixelTwips();
   for (int i = 1; i <= 360; ++i) {
+    const Single sum = st.SECTOR_SUM[i];
+    if (!all && !rescaled && sameBits(drawn.sums[i], sum)) continue;
+    drawn.sums[i] = sum;
+    // An empty bin (most of them in a fresh picture) is a zero offset, which truncates to itself and
+    // draws nothing.
+    const bool empty = sum == 0;
+    const Single cosPart = drawn.scaledCos[i] * sum, sinPart = drawn.scaledSin[i] * sum;
+    const Single dx = empty ? cosPart : truncated(cosPart), dy = empty ? sinPart : truncated(sinPart);
     // A vector drawn again unchanged over itself changes no pixel: only new lengths are drawn.
-    if (!all && dx[i] == drawn.dx[i] && dy[i] == drawn.dy[i]) continue;
-    drawVector(s, st, drawn.unitCos[i] * st.AZRADIUS, -drawn.unitSin[i] * st.AZRADIUS, dx[i], dy[i]);
-    drawn.dx[i] = dx[i];
-    drawn.dy[i] = dy[i];
+    if (!all && dx == drawn.dx[i] && dy == drawn.dy[i]) continue;
+    if (!empty) drawVector(s, cx, cy, room, drawn.unitCos[i] * radius, -drawn.unitSin[i] * radius, dx, dy);
+    drawn.dx[i] = dx;
+    drawn.dy[i] = dy;
   }
+  drawn.sums[0] = st.SECTOR_SUM[0];
+  drawn.sumsRings = rings;
   drawn.vectorsValid = true;
   drawn.vectorsColor = colour;
 }

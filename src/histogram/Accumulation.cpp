@@ -83,11 +83,22 @@ void recordBearing(System& sys, int trueBearing, double markerRadians, double sh
 
 void SUMMING(System& sys) {
   DisplayState& st = sys.st;
-  for (int j = 1; j <= 360; ++j) st.SECTOR_SUM[j] = 0;
   const int half = st.SECTOR_WIDTH / 2;
-  for (int b = 1; b <= 360; ++b) {
-    const Single count = st.BEARING_COUNT[b];
-    for (int i = -half; i <= half; ++i) st.SECTOR_SUM[wrapBin(b, i)] += count;
+  for (int j = 1; j <= 360; ++j) {
+    // The counts of the bins within half a sector of this one, added in ascending bin order: where
+    // the sector wraps past 360 or below 1, its part in the lowest bins comes first.
+    int from = j - half, to = j + half;
+    Single sum = 0;
+    if (from < 1) {
+      for (int b = 1; b <= to; ++b) sum += st.BEARING_COUNT[b];
+      from += 360;
+      to = 360;
+    } else if (to > 360) {
+      for (int b = 1; b <= to - 360; ++b) sum += st.BEARING_COUNT[b];
+      to = 360;
+    }
+    for (int b = from; b <= to; ++b) sum += st.BEARING_COUNT[b];
+    st.SECTOR_SUM[j] = sum;
   }
   st.MAXVECTOR = 0;
   for (int j = 1; j <= 360; ++j)

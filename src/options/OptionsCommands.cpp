@@ -24,7 +24,9 @@ void portFailed(System& sys) {
   sys.opt.CmdButton_COMM_PORT.backColor = kButtonShadow;
 }
 
-void showVariation(System& sys) {
+// The dialog's variation becomes the display's: the read-out, the state's copy and the redraw it
+// asks for.
+void takeVariation(System& sys) {
   OptionsControls& o = sys.opt;
   const int v = o.HEADING_CORRECTION;
   const std::string digits = std::to_string(v < 0 ? -v : v);
@@ -33,7 +35,18 @@ void showVariation(System& sys) {
   o.Label_HEADING_CORRECTION.caption = o.X_STRING;
   sys.st.HEADING_CORRECTION = o.HEADING_CORRECTION;
   sys.st.NEWAZIMUTH = sys.st.NEWCURSOR = sys.st.NEWRING = true;
+}
+
+// The same, with the frame turned at once.
+void showVariation(System& sys) {
+  takeVariation(sys);
   AZIMUTH(sys);
+}
+
+void stepVariationUp(OptionsControls& o) {
+  int v = o.HEADING_CORRECTION + 1;
+  if (v > 180) v = -179;
+  o.HEADING_CORRECTION = static_cast<int16_t>(v);
 }
 
 struct FracRow {
@@ -138,10 +151,13 @@ void CmdButton_HEADING_Click(System& sys) {
 }
 
 void CmdButton_ERROR_UP_Click(System& sys) {
-  int v = sys.opt.HEADING_CORRECTION + 1;
-  if (v > 180) v = -179;
-  sys.opt.HEADING_CORRECTION = static_cast<int16_t>(v);
+  stepVariationUp(sys.opt);
   showVariation(sys);
+}
+
+void applyStoredVariation(System& sys) {
+  stepVariationUp(sys.opt);
+  takeVariation(sys);
 }
 
 void CmdButton_ERROR_DN_Click(System& sys) {

@@ -9,6 +9,10 @@ void CmdButton_BAUD_RATE_Click(System& sys);
 void CmdButton_HEADING_Click(System& sys);
 void CmdButton_ERROR_UP_Click(System& sys);
 void CmdButton_ERROR_DN_Click(System& sys);
+// Applies the variation a settings file stores (one less than the real one, put in
+// HEADING_CORRECTION) as the step-up command does, without drawing: start-up lays out and draws the
+// window afterwards.
+void applyStoredVariation(System& sys);
 void CmdButton_FRAC_Click(System& sys);
 void CmdButton_TIME_Click(System& sys);
 // Pushes the three window colours (background, legend text, buttons) from the swatches.

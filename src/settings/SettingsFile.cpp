@@ -1,6 +1,7 @@
 #include "settings/SettingsFile.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <fstream>
 #include <iostream>
@@ -30,26 +31,26 @@ constexpr int kLowestStoredVariation = -180;
 // No value needs more; a longer line is not a settings file.
 constexpr std::size_t kLongestLine = 256;
 
-// The lines of a settings text, one at a time.
+// The lines of a settings text, one at a time, as views into the text.
 class Lines {
  public:
   explicit Lines(std::string_view text) : text_(text) {}
 
   // The next line without its line end: CRLF as written, a lone LF as other editors leave it. None
   // at the end of the text and for an overlong line: the file is then short or bad.
-  std::optional<std::string> next() {
-    const std::string_view rest = text_.substr(at_);
-    const std::size_t end = rest.find('\n');
-    std::string_view line = rest.substr(0, end);
+  std::optional<std::string_view> next() {
+    const std::size_t end = text_.find('\n', at_);
+    const bool last = end == std::string_view::npos;
+    std::string_view line(text_.data() + at_, (last ? text_.size() : end) - at_);
     if (line.size() > kLongestLine) return std::nullopt;
-    if (end == std::string_view::npos) {
+    if (last) {
       at_ = text_.size();
       if (line.empty()) return std::nullopt;
-      return std::string(line);  // the last line may lack its line end
+      return line;  // the last line may lack its line end
     }
-    at_ += end + 1;
+    at_ = end + 1;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    return std::string(line);
+    return line;
   }
 
  private:
@@ -57,37 +58,39 @@ class Lines {
   std::size_t at_ = 0;
 };
 
+bool blank(char c) { return c == ' ' || c == '\t'; }
+
 std::string_view withoutBlanks(std::string_view s) {
-  const auto first = s.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return s.substr(first, s.find_last_not_of(" \t") - first + 1);
+  while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+  return s;
 }
 
 // A decimal number (sign, digits, at most one point), rounded ties-to-even, within lo..hi. Anything
-// else on the line, a comma included, makes it unreadable.
-std::optional<int32_t> wholeNumber(const std::optional<std::string>& line, double lo, double hi) {
+// else on the line, a comma or an exponent included, makes it unreadable: the fixed format reads
+// digits with at most one point after an optional minus, and the number must use the whole line.
+std::optional<int32_t> wholeNumber(std::optional<std::string_view> line, double lo, double hi) {
   if (!line) return std::nullopt;
   std::string_view s = withoutBlanks(*line);
-  const bool sign = !s.empty() && (s.front() == '+' || s.front() == '-');
-  const std::string_view digits = sign ? s.substr(1) : s;
-  if (digits.find_first_not_of("0123456789.") != std::string_view::npos) return std::nullopt;
-  if (digits.find_first_of("0123456789") == std::string_view::npos) return std::nullopt;
-  if (digits.find('.') != digits.rfind('.')) return std::nullopt;
-  if (s.front() == '+') s = digits;  // from_chars takes no plus sign
+  if (!s.empty() && s.front() == '+') {
+    s.remove_prefix(1);  // from_chars takes no plus sign, nor a minus after it
+    if (!s.empty() && s.front() == '-') return std::nullopt;
+  }
   double value = 0;
-  const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value);
-  if (error != std::errc() || end != s.data() + s.size()) return std::nullopt;
+  const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value, std::chars_format::fixed);
+  // Infinity and NaN are words, not digits.
+  if (error != std::errc() || end != s.data() + s.size() || !std::isfinite(value)) return std::nullopt;
   const double rounded = roundEven(value);
   if (rounded < lo || rounded > hi) return std::nullopt;
   return static_cast<int32_t>(rounded);
 }
 
 // A text between double quotes, taken verbatim; blanks outside the quotes are allowed.
-std::optional<std::string> quotedText(const std::optional<std::string>& line) {
+std::optional<std::string_view> quotedText(std::optional<std::string_view> line) {
   if (!line) return std::nullopt;
   const std::string_view s = withoutBlanks(*line);
   if (s.size() < 2 || s.front() != '"' || s.back() != '"') return std::nullopt;
-  return std::string(s.substr(1, s.size() - 2));
+  return s.substr(1, s.size() - 2);
 }
 
 // The heading source as a stored "GPS" sets it: unlike the dialog's command, no GPS watchdog stamp
@@ -136,9 +139,9 @@ bool applyFile(System& sys, std::string_view text) {
 
   const auto variation = wholeNumber(in.next(), kLowestStoredVariation, kInteger);
   if (!variation) return false;
-  // The step-up command builds the read-out and the main window's copy from the stored value.
+  // The step-up command's read-out and the main window's copy are built from the stored value.
   sys.opt.HEADING_CORRECTION = static_cast<int16_t>(*variation);
-  CmdButton_ERROR_UP_Click(sys);
+  applyStoredVariation(sys);
   return true;
 }
 
@@ -162,8 +165,18 @@ void tellNotSaved(System& sys, const fs::path& path, const std::string& protecti
 
 void applyBuiltInDefaults(System& sys) { applyFile(sys, defaultSettingsText()); }
 
-void addNumber(std::string& text, long value) { text += std::to_string(value) + "\r\n"; }
-void addText(std::string& text, const std::string& value) { text += "\"" + value + "\"\r\n"; }
+void addNumber(std::string& text, long value) {
+  char line[24];  // a sign, up to 19 digits, CR LF
+  char* end = std::to_chars(line, line + sizeof line - 2, value).ptr;
+  *end++ = '\r';
+  *end++ = '\n';
+  text.append(line, end);
+}
+void addText(std::string& text, const std::string& value) {
+  text += '"';
+  text += value;
+  text += "\"\r\n";
+}
 
 }  // namespace
 
@@ -195,7 +208,6 @@ void readSettings(System& sys, const fs::path& path) {
   bool portReleased = false;
   bool replaced = false;
   const std::string protection = store.protection(path);
-  const std::string name = pathText(path);
   for (;;) {
     const FileRead file = store.read(path);
     if (file.status == FileRead::Status::Read) {
@@ -207,8 +219,9 @@ void readSettings(System& sys, const fs::path& path) {
       sys.run.settingsLeftAlone.insert(path);
       const std::string what = file.status == FileRead::Status::NotAFile ? " is " + file.reason + ", not a regular file"
                                                                          : " cannot be read (" + file.reason + ")";
-      tellOnce(sys, path,
-               name + what + ": nothing was read, the default settings are in use and changes will not be saved");
+      tellOnce(
+          sys, path,
+          pathText(path) + what + ": nothing was read, the default settings are in use and changes will not be saved");
       applyBuiltInDefaults(sys);
       break;
     }
@@ -216,7 +229,7 @@ void readSettings(System& sys, const fs::path& path) {
     if (!protection.empty()) {
       if (file.status == FileRead::Status::Read)
         tellOnce(sys, path,
-                 name + " is damaged and " + protection +
+                 pathText(path) + " is damaged and " + protection +
                      ": it was left as it is, the default settings are in use and changes will not be saved");
       applyBuiltInDefaults(sys);
       break;
@@ -227,7 +240,7 @@ void readSettings(System& sys, const fs::path& path) {
         if (const std::error_code ec = store.keepAside(path)) {
           // No copy of the damage can be kept: it stays in place until shutdown saves over it.
           tellOnce(sys, path,
-                   name + " is damaged and could not be kept aside (" + ec.message() +
+                   pathText(path) + " is damaged and could not be kept aside (" + ec.message() +
                        "): the default settings are in use and will replace it at the end of the run");
           applyBuiltInDefaults(sys);
           break;
@@ -266,6 +279,7 @@ bool writeSettings(System& sys, const fs::path& path) {
   ColorTable& c = sys.colors;
   for (int slot = 1; slot <= 8; ++slot) c.COLOR_TABLE[1][slot] = sys.opt.color(slot);
   std::string text;
+  text.reserve(768);  // the 46 lines, whatever their values
   for (int set = 1; set <= 5; ++set)
     for (int slot = 1; slot <= 8; ++slot) addNumber(text, c.COLOR_TABLE[set][slot]);
   addNumber(text, sys.MSComm1.commPort());

@@ -24,11 +24,16 @@ class FakeClock final : public Clock {
   double now = 36000.0;    // wall clock: 10:00:00
   double steady = 5000.0;  // steady clock, from an arbitrary origin
   double secondsSinceMidnight() const override { return now; }
+  // Worked out once a second, as the program's clock does: the cycle asks at every tick.
   std::string timeOfDayText() const override {
     const int s = static_cast<int>(std::floor(now));
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", s / 3600 % 24, s / 60 % 60, s % 60);
-    return buf;
+    if (s != textSecond_) {
+      char buf[16];
+      std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", s / 3600 % 24, s / 60 % 60, s % 60);
+      text_ = buf;
+      textSecond_ = s;
+    }
+    return text_;
   }
   double monotonicSeconds() const override { return steady; }
   void advance(double seconds) {
@@ -45,6 +50,8 @@ class FakeClock final : public Clock {
     const double t = std::fmod(now + seconds, 86400.0);
     return t < 0 ? t + 86400.0 : t;
   }
+  mutable int textSecond_ = -1;  // the whole second text_ shows
+  mutable std::string text_;
 };
 
 class FakePort final : public SerialPort {
