@@ -122,8 +122,12 @@ TEST(MainWindow, WithNoWindowManagerTheWindowFillsTheScreenItselfAndKeepsTheKeyb
   env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
   env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
   env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+  // The server tells its display number as it starts listening; it takes clients once it answers one.
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return !run(QStringLiteral("xdotool"), {QStringLiteral("getdisplaygeometry")}, env).isEmpty(); }, 30000));
   QProcess program;
   program.setProcessEnvironment(env);
+  program.setProcessChannelMode(QProcess::MergedChannels);
   program.start(QStringLiteral(SORVANT_PROGRAM), QStringList{});
   ASSERT_TRUE(program.waitForStarted());
 
@@ -137,7 +141,9 @@ TEST(MainWindow, WithNoWindowManagerTheWindowFillsTheScreenItselfAndKeepsTheKeyb
                      .section(QLatin1Char('\n'), 0, 0);
         return !window.isEmpty();
       },
-      30000));
+      30000))
+      << "no window on " << env.value(QStringLiteral("DISPLAY")).toStdString() << "; the program said: "
+      << program.readAll().toStdString();
   // Left, top, width and height of the window on the screen.
   const auto geometry = [&] {
     const QString shell =
