@@ -142,8 +142,8 @@ TEST(MainWindow, WithNoWindowManagerTheWindowFillsTheScreenItselfAndKeepsTheKeyb
         return !window.isEmpty();
       },
       30000))
-      << "no window on " << env.value(QStringLiteral("DISPLAY")).toStdString() << "; the program said: "
-      << program.readAll().toStdString();
+      << "no window on " << env.value(QStringLiteral("DISPLAY")).toStdString()
+      << "; the program said: " << program.readAll().toStdString();
   // Left, top, width and height of the window on the screen.
   const auto geometry = [&] {
     const QString shell =
