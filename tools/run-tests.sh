@@ -9,7 +9,7 @@ cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSORVANT_WERROR=ON -
 cmake --build build-test -j2
 tools/fuzz.sh 8  # five targets on random input: receive path, NMEA, settings, operator scripts, restart
 cd build-test
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300 -j2
 
 # Wayland clients need a private runtime folder (mode 0700, as mktemp makes it); the compositor's
 # socket, its log and the folder go when this script ends, however it ends.
@@ -38,4 +38,4 @@ if [ ! -S "$runtime/$socket" ]; then
   exit 1
 fi
 echo "Shell tests on Wayland (headless weston):"
-XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY="$socket" SORVANT_TEST_PLATFORM=wayland ctest --output-on-failure -j2 -L shell
+XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY="$socket" SORVANT_TEST_PLATFORM=wayland ctest --output-on-failure --timeout 300 -j2 -L shell
