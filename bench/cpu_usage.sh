@@ -299,21 +299,29 @@ echo "load after: $(uptime)"
 echo
 echo "Versions: Xvfb $(dpkg-query -W -f='${Version}' xvfb 2>/dev/null || true), $(openbox --version 2>/dev/null | head -1)$(
   for c in "${compositors[@]}"; do v=$(version_of "$c" || true); [[ -n $v ]] && printf ', %s' "$v"; done)"
-table() {
-  local suffix=$1 label=$2
+# A table's caption and its head: X11, then each compositor.
+table_head() {
   echo
-  echo "$label (median of $rounds rounds of $seconds s, test source playing):"
+  echo "$1"
   printf '| |%s' " X11 |"
   for c in "${compositors[@]}"; do printf ' %s |' "$c"; done
   printf '\n|---|---|'
   for c in "${compositors[@]}"; do printf -- '---|'; done
   echo
+}
+# The first cell of a row: what it holds, at which size ("cpu" or "rss").
+row_title() {
+  local title
+  if [[ $1 == cpu ]]; then title="CPU $2 (% of a core)"; else title="RSS $2 (MB)"; fi
+  [[ $2 == 3840x2160 ]] && title=${title/3840x2160/3840x2160 at scale 2}
+  printf '| %s |' "$title"
+}
+table() {
+  local suffix=$1 label=$2
+  table_head "$label (median of $rounds rounds of $seconds s, test source playing):"
   for what in cpu rss; do
     for geometry in "${geometries[@]}"; do
-      local title
-      if [[ $what == cpu ]]; then title="CPU $geometry (% of a core)"; else title="RSS $geometry (MB)"; fi
-      [[ $geometry == 3840x2160 ]] && title=${title/3840x2160/3840x2160 at scale 2}
-      printf '| %s |' "$title"
+      row_title "$what" "$geometry"
       for c in x11 "${compositors[@]}"; do
         local key=$c$suffix@$geometry value x
         if [[ $what == cpu ]]; then value=${cpuOf[$key]:-}; else value=${rssOf[$key]:-}; fi
@@ -332,17 +340,10 @@ table() {
 }
 # The bare Qt window on each: what any Qt window costs there, against its cost under X11.
 floor_table() {
-  echo
-  echo "Floor, bench/cpu_floor (median of $rounds rounds of $seconds s):"
-  printf '| |%s' " X11 |"
-  for c in "${compositors[@]}"; do printf ' %s |' "$c"; done
-  printf '\n|---|---|'
-  for c in "${compositors[@]}"; do printf -- '---|'; done
-  echo
+  table_head "Floor, bench/cpu_floor (median of $rounds rounds of $seconds s):"
   for geometry in "${geometries[@]}"; do
-    local title="CPU $geometry (% of a core)" x=${cpuOf[floor@$geometry]:-}
-    [[ $geometry == 3840x2160 ]] && title=${title/3840x2160/3840x2160 at scale 2}
-    printf '| %s |' "$title"
+    local x=${cpuOf[floor@$geometry]:-}
+    row_title cpu "$geometry"
     awk -v v="${x:-}" 'BEGIN { if (v == "") printf " - |"; else printf " %.2f |", v }'
     for c in "${compositors[@]}"; do
       awk -v v="${cpuOf[floor-$c@$geometry]:-}" -v x="${x:-0}" \
