@@ -111,9 +111,9 @@ QString run(const QString& program, const QStringList& arguments, const QProcess
 // normal size; and keys reach it wherever the pointer is, also over the bare screen.
 TEST(MainWindow, WithNoWindowManagerTheWindowFillsTheScreenItselfAndKeepsTheKeyboard) {
   QProcess server;
-  server.start(QStringLiteral("Xvfb"),
-               {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
-                QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("800x480x24")});
+  server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
+                                        QStringLiteral("tcp"), QStringLiteral("-noreset"), QStringLiteral("-screen"),
+                                        QStringLiteral("0"), QStringLiteral("800x480x24")});
   ASSERT_TRUE(server.waitForStarted() && QTest::qWaitFor([&] { return server.canReadLine(); }, 30000))
       << "tools/install-deps.sh installs Xvfb and xdotool";
   QTemporaryDir config, runtime;
@@ -123,6 +123,8 @@ TEST(MainWindow, WithNoWindowManagerTheWindowFillsTheScreenItselfAndKeepsTheKeyb
   env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
   env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
   // The server tells its display number as it starts listening; it takes clients once it answers one.
+  // That client leaves at once, and an X server whose last client leaves resets itself: a client
+  // that comes during the reset can be turned away, so this one never resets (-noreset).
   ASSERT_TRUE(QTest::qWaitFor(
       [&] { return !run(QStringLiteral("xdotool"), {QStringLiteral("getdisplaygeometry")}, env).isEmpty(); }, 30000));
   QProcess program;
@@ -256,16 +258,22 @@ TEST(MainWindow, OnWaylandThePictureAndTheLabelsAreShownOnLayersThatKeepFewBuffe
   EXPECT_TRUE(layers->active());
   EXPECT_FALSE(f.widget<QLabel>(sys.main.Label_HDG)->updatesEnabled());
   ASSERT_GT(layers->layerCount(), 0u);
-  // Each layer holds the buffer it shows; only the parts where the vectors change keep a second.
-  EXPECT_GE(layers->bufferCount(), layers->layerCount() / 2);
-  EXPECT_LE(layers->bufferCount(), layers->layerCount() * 3 / 2);
+  // The cycles above came faster than the compositor answers: what they could not show (the
+  // labels, the last changes of the tiles) is shown once it has answered. Then each layer shown
+  // holds the buffer it shows; only the parts where the vectors change keep a second.
+  const QList<QLabel*> labels = f.window.findChildren<QLabel*>();
+  const auto visibleLabels = std::count_if(labels.begin(), labels.end(), [](QLabel* l) { return l->isVisible(); });
+  const std::size_t shownLayers = layers->layerCount() - labels.size() + static_cast<std::size_t>(visibleLabels);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return layers->bufferCount() >= shownLayers; }, 5000))
+      << layers->bufferCount() << " buffers for " << shownLayers << " layers shown";
+  EXPECT_LE(layers->bufferCount(), shownLayers * 3 / 2);
   // The layers of a cycle go to the compositor together, with one request to say when it has
   // shown them, not one for each layer; once it has answered (or after a while without), the next
   // cycle's pictures follow.
   const std::size_t commits = layers->commitCount();
-  countBearing(sys, 20);  // far from the others: other tiles change, and the count
+  countBearing(sys, 20);  // far from the others: other tiles change
   f.window.runEvent([&] { EXECUTIVE(sys); });
-  EXPECT_TRUE(QTest::qWaitFor([&] { return layers->commitCount() > commits + 1; }, 5000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return layers->commitCount() > commits; }, 5000));
   EXPECT_LT(layers->framesAsked() * 3, layers->commitCount());
 }
 

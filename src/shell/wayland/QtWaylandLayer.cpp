@@ -23,7 +23,7 @@ constexpr std::size_t kMostBuffers = 2;
 constexpr qint64 kFrameWaitMs = 100;
 // A spare buffer that has not been needed for this many pictures in a row is given back, so a
 // compositor that lets go at once leaves the layer with one.
-constexpr int kIdlePictures = 20;
+constexpr int kIdlePictures = 5;
 
 struct RegistryListener {
   void (*global)(void* data, Proxy* registry, std::uint32_t name, const char* interface, std::uint32_t version);
@@ -143,7 +143,10 @@ LayerHost::~LayerHost() {
 LayerHost::LayerHost(const Client& client, Display* display) : wl(client), display(display) {
   turnEnd_.setSingleShot(true);
   turnEnd_.setInterval(0);
-  QObject::connect(&turnEnd_, &QTimer::timeout, [this] { turnOpen_ = false; });
+  QObject::connect(&turnEnd_, &QTimer::timeout, [this] {
+    turnOpen_ = false;
+    flush();
+  });
 }
 
 void LayerHost::dispatch() { wl.dispatchQueuePending(display, queue); }
@@ -369,6 +372,10 @@ void LayerHost::askFrame(Proxy* surface) {
   frameAskedMs_ = nowMs();
 }
 
+void LayerHost::sendAtTurnEnd() {
+  if (!turnEnd_.isActive()) turnEnd_.start();
+}
+
 void LayerHost::forgetFrame(Proxy* surface) {
   if (surface && surface == frameSurface_) frameDone();
 }
@@ -394,6 +401,7 @@ void Layer::hide() {
   const Client& wl = host_.wl;
   wl.marshal(surface_, kSurfaceAttach, static_cast<Proxy*>(nullptr), 0, 0);
   wl.marshal(surface_, kSurfaceCommit);
+  host_.sendAtTurnEnd();
   host_.forgetFrame(surface_);  // a surface not shown gets no answer
   shown_ = false;
   unsent_ = QRect(QPoint(0, 0), size_);
@@ -409,6 +417,7 @@ void LayerHost::flush() {}
 bool LayerHost::mayShow() { return false; }
 void LayerHost::askFrame(Proxy*) {}
 void LayerHost::forgetFrame(Proxy*) {}
+void LayerHost::sendAtTurnEnd() {}
 void LayerHost::frameDone() {}
 Layer::Layer(LayerHost& host, Proxy* parent) : host_(host), parent_(parent) {}
 Layer::~Layer() = default;

@@ -30,8 +30,13 @@ class LayerHost {
   // Handles the events that have come for the layers (buffers the compositor let go): called before
   // the layers are shown.
   void dispatch();
-  // Sends what the layers asked for: called after they were shown.
+  // Sends what the layers asked for at once: for their last requests, when they go away. While the
+  // program runs, what the layers show in one turn of the event loop is sent when the turn ends, in
+  // one write, and the compositor answers it in one (a write for the picture and another for the
+  // labels cost the program a second wake-up from the compositor's answers every picture).
   void flush();
+  // Sends what was asked outside a picture (a layer taken away) when the turn ends.
+  void sendAtTurnEnd();
   // Whether the layers may show new pictures now. What the layers show in one turn of the event
   // loop goes to the compositor together, and the compositor is asked once to say when it has
   // shown it; the next turn's pictures wait for that answer (they follow its pace), or 100 ms at
@@ -62,7 +67,7 @@ class LayerHost {
   Proxy* frameSurface_ = nullptr;  // the surface it was asked with
   qint64 frameAskedMs_ = 0;
   bool turnOpen_ = false;
-  QTimer turnEnd_;  // closes the turn once the event loop is back
+  QTimer turnEnd_;  // closes the turn and sends its requests once the event loop is back
 };
 
 class Layer {

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QWidget>
 #include <QWindow>
+#include <algorithm>
 #include <cmath>
 
 #include "shell/ImageSurface.h"
@@ -31,10 +32,14 @@ constexpr int kLongestRetryMs = 256;
 // How long the window drawn by Qt must stay unchanged before its spare buffers are given back.
 constexpr int kWindowIdleMs = 1000;
 // A layer left alone for this many pictures (or label syncs) in a row keeps only the buffer it shows.
-constexpr int kSettleAfter = 20;
-// The side of a tile of the picture, in pixels of the window (a whole number of device pixels at
-// any whole scale).
-constexpr int kTilePixels = 192;
+// A decay step or a turn of the vehicle changes most tiles at once, and each takes a second buffer
+// where the compositor holds the one it shows: they go again a quarter of a second later, not after
+// a second, at the price of making a few more buffers while the picture keeps changing.
+constexpr int kSettleAfter = 5;
+// The side of a tile of the picture, in device pixels: on a screen of a higher scale the tiles are
+// as many device pixels, so the part of the picture kept twice while it changes does not grow
+// with the scale. A tile's side is a whole number of window pixels at any scale.
+constexpr int kTileDevicePixels = 192;
 
 void* nativeResource(const char* name, QWindow* window) {
 #ifdef SORVANT_WAYLAND_LAYERS
@@ -82,7 +87,7 @@ WaylandLayers::WaylandLayers(QWidget& window, ImageSurface& surface)
   QObject::connect(&windowIdle_, &QTimer::timeout, &window_, [this] { dropSpareWindowBuffers(); });
   retry_.setSingleShot(true);
   retry_.setInterval(kRetryMs);
-  QObject::connect(&retry_, &QTimer::timeout, &window_, [this] { retryTiles(); });
+  QObject::connect(&retry_, &QTimer::timeout, &window_, [this] { retryWaiting(); });
 }
 
 WaylandLayers::~WaylandLayers() {
@@ -263,10 +268,16 @@ void WaylandLayers::showPicture(const QRegion& changed) {
   const QRegion changedPixels = toImage(changed);
   const QRegion clear = toImage(widgetsOver(area));
   const QPoint origin = area.topLeft() + surfaceOffset();
+  // Most tiles lie away from what changed and from the widgets on the picture: no region is made
+  // for them.
+  const QRect changedBounds = changedPixels.boundingRect(), clearBounds = clear.boundingRect();
+  const auto part = [](const QRegion& whole, const QRect& bounds, const QRect& tile) {
+    return bounds.intersects(tile) ? (whole & tile).translated(-tile.topLeft()) : QRegion();
+  };
   bool waiting = false, shown = false;
   for (Tile& t : tiles_) {
-    const QRegion tileChange = (changedPixels & t.rect).translated(-t.rect.topLeft());
-    const QRegion tileClear = (clear & t.rect).translated(-t.rect.topLeft());
+    const QRegion tileChange = part(changedPixels, changedBounds, t.rect);
+    const QRegion tileClear = part(clear, clearBounds, t.rect);
     const QPoint position = origin + t.rect.topLeft() / scale_;
     if (tileChange.isEmpty() && !t.pending && tileClear == t.clear && position == t.position) {
       if (++t.unchanged == kSettleAfter) t.layer->settle();
@@ -279,7 +290,6 @@ void WaylandLayers::showPicture(const QRegion& changed) {
     waiting = waiting || t.pending;
     shown = shown || !t.pending;
   }
-  host_->flush();
   pictureWhole_ = false;
   movedTo(picturePosition_, origin);
   if (shown) retry_.setInterval(kRetryMs);
@@ -301,7 +311,7 @@ bool WaylandLayers::presentTile(Tile& t, const QImage& image, const QRegion& cha
   return true;
 }
 
-void WaylandLayers::retryTiles() {
+void WaylandLayers::retryWaiting() {
   if (state_ != State::Active || surface_.image().size() != tiledSize_) return;
   host_->dispatch();
   bool waiting = false, shown = false;
@@ -311,14 +321,21 @@ void WaylandLayers::retryTiles() {
     waiting = waiting || t.pending;
     shown = shown || !t.pending;
   }
-  host_->flush();
+  // Labels that a turn could not show wait here too: where the compositor answers more slowly than
+  // the pictures come, this is where its answer is taken first.
+  if (labelsWaiting_) {
+    syncLabels();
+    if (state_ != State::Active) return;
+    waiting = waiting || labelsWaiting_;
+    shown = shown || !labelsWaiting_;
+  }
   retry_.setInterval(shown ? kRetryMs : std::min(retry_.interval() * 2, kLongestRetryMs));
   if (waiting) retry_.start();
 }
 
 void WaylandLayers::cutTiles(QSize imageSize) {
   tiles_.clear();
-  const int side = kTilePixels * scale_;
+  const int side = std::max(1, (kTileDevicePixels + scale_ / 2) / scale_) * scale_;
   for (int y = 0; y < imageSize.height(); y += side) {
     for (int x = 0; x < imageSize.width(); x += side) {
       Tile t;
@@ -349,6 +366,7 @@ WaylandLayers::LabelLook WaylandLayers::lookOf(const QLabel& label, const QRect&
 void WaylandLayers::syncLabels() {
   if (!ensureActive()) return;
   host_->dispatch();
+  labelsWaiting_ = false;
   for (LabelLayer& l : labels_) {
     if (!l.label || !l.layer) continue;
     const QRect rect(l.label->mapTo(&window_, QPoint(0, 0)), l.label->size());
@@ -365,12 +383,13 @@ void WaylandLayers::syncLabels() {
     l.unchanged = 0;
     if (!showLabel(l, rect)) {
       if (state_ != State::Active) return;
-      continue;  // no buffer free: tried again at the next sync
+      labelsWaiting_ = true;  // tried again soon, and at the next sync
+      continue;
     }
     l.shown = std::move(look);
     l.stale = false;
   }
-  host_->flush();
+  if (labelsWaiting_ && !retry_.isActive()) retry_.start();
 }
 
 bool WaylandLayers::showLabel(LabelLayer& entry, const QRect& rect) {

@@ -127,13 +127,15 @@ class WaylandLayers {
   void cutTiles(QSize imageSize);
   // False when the layers had to be given up.
   bool presentTile(Tile& tile, const QImage& image, const QRegion& change);
-  // Shows the tiles whose change waits for a free buffer.
-  void retryTiles();
+  // Shows the tiles and the labels whose change waits for the compositor (its answer for the last
+  // pictures, or a free buffer).
+  void retryWaiting();
   std::vector<Tile> tiles_;
   QSize tiledSize_;
   wayland::Proxy* parentSurface_ = nullptr;
   std::unique_ptr<wayland::LayerHost> host_;
   std::vector<LabelLayer> labels_;
+  bool labelsWaiting_ = false;
   QTimer retry_;
   std::unique_ptr<Watch> watch_;
   QTimer windowIdle_;
