@@ -12,9 +12,13 @@
 #            (weston and sway with pixman, kwin on its virtual output, mutter with its software GL),
 #            as on a machine without a graphics card; their own CPU is not counted.
 # Runs are interleaved round by round, so a busy machine weighs on every case alike. Per case the
-# median CPU (% of one core), resident memory at the end of the run (MB) and time from start to the
-# window on screen are printed, then a table of CPU and memory with the ratio to X11, with the
-# compositors' versions. A compositor that is missing or does not start is named with the reason.
+# median CPU (% of one core), resident memory (MB) and time from start to the window on screen are
+# printed, then a table of CPU and memory with the ratio to X11, with the compositors' versions. A
+# compositor that is missing or does not start is named with the reason. Resident memory is read
+# four times a second through each run: the median of a run's readings is its memory, the highest
+# its peak (a decay step changes most of the picture at once, and on Wayland the changed parts
+# hold a second buffer for a moment; one reading at a fixed moment of the test source's fixed
+# sequence would show that moment only).
 #
 # Usage: bench/cpu_usage.sh [seconds per run] [rounds] [build folder]   (default 20 s, 3 rounds, build)
 # The build folder needs sorvant and bench/cpu_floor (configure with -DSORVANT_BENCH=ON).
@@ -59,7 +63,7 @@ median() {
 
 # One run: starts the command, waits for its window, measures CPU over the run, ends it. A title of
 # "@wayland" waits for the first buffer shared with the compositor instead of an X window.
-# Prints "cpu% rssMB startMs", or "- - -" when the program did not keep running.
+# Prints "cpu% rssMB startMs peakMB", or "- - - -" when the program did not keep running.
 measure() {
   local title=$1
   shift
@@ -79,20 +83,28 @@ measure() {
   done
   t1=$(date +%s%N)
   sleep 3  # start-up and the first layout are not what is measured
-  local rss=""
+  local kept="" rss="" peak="" elapsedNs t2
   if before=$(cpu_ticks "$app" 2>/dev/null); then
-    sleep "$seconds"
-    after=$(cpu_ticks "$app" 2>/dev/null) && rss=$(rss_mb "$app" 2>/dev/null) || rss=""
+    t2=$(date +%s%N)
+    : >"$work/rss-readings"
+    for ((i = 0; i < seconds * 4; ++i)); do
+      sleep 0.25
+      rss_mb "$app" >>"$work/rss-readings" 2>/dev/null && echo >>"$work/rss-readings" || break
+    done
+    after=$(cpu_ticks "$app" 2>/dev/null) && kept=yes
+    elapsedNs=$(($(date +%s%N) - t2))
+    rss=$(median <"$work/rss-readings")
+    peak=$(sort -g "$work/rss-readings" | tail -1)
   fi
   kill "$app" 2>/dev/null || true
   wait "$app" 2>/dev/null || true
-  if [[ -z $rss ]]; then
-    echo "- - -"
+  if [[ -z $kept || -z $rss ]]; then
+    echo "- - - -"
     { echo "a run of $* did not keep going:"; tail -3 "$work/last-errors"; } >&2
     return
   fi
-  awk -v u=$((after - before)) -v t="$ticks" -v s="$seconds" -v r="$rss" -v ms=$(((t1 - t0) / 1000000)) \
-    'BEGIN { printf "%.3f %s %d\n", 100 * u / t / s, r, ms }'
+  awk -v u=$((after - before)) -v t="$ticks" -v ns="$elapsedNs" -v r="$rss" -v p="$peak" -v ms=$(((t1 - t0) / 1000000)) \
+    'BEGIN { printf "%.3f %s %d %s\n", 100 * u / t / (ns / 1e9), r, ms, p }'
 }
 
 # A settings folder for the display: default settings, or the test source off and COM1 on a pty.
@@ -209,7 +221,7 @@ EOF
 runtime=$work/runtime
 mkdir -m 700 "$runtime"
 
-declare -A cpuOf rssOf unmeasured
+declare -A cpuOf rssOf peakOf unmeasured
 echo "load before: $(uptime)"
 for geometry in "${geometries[@]}"; do
   scale=1
@@ -278,15 +290,17 @@ for geometry in "${geometries[@]}"; do
   for case in "${cases[@]}"; do
     cpu=$(cut -d' ' -f1 "$work/result-$case" | median)
     rss=$(cut -d' ' -f2 "$work/result-$case" | median)
+    peak=$(cut -d' ' -f4 "$work/result-$case" | { grep -E '^[0-9.]+$' || true; } | sort -g | tail -1)
     start=$(cut -d' ' -f3 "$work/result-$case" | median)
     cpuOf[$case@$geometry]=$cpu
     rssOf[$case@$geometry]=$rss
+    peakOf[$case@$geometry]=$peak
     if [[ -z $cpu ]]; then
       echo "$geometry $case: no run kept going (the program ended or found no display)"
       continue
     fi
-    awk -v g="$geometry" -v c="$case" -v cpu="$cpu" -v f="$floorCpu" -v rss="$rss" -v st="$start" -v n="$rounds" \
-      -v s="$seconds" 'BEGIN { printf "%s %-15s CPU %.2f %% of a core (%.2fx floor)  RSS %.1f MB  window after %d ms  [median of %d x %d s]\n", g, c, cpu, (f > 0 ? cpu / f : 0), rss, st, n, s }'
+    awk -v g="$geometry" -v c="$case" -v cpu="$cpu" -v f="$floorCpu" -v rss="$rss" -v pk="$peak" -v st="$start" \
+      -v n="$rounds" -v s="$seconds" 'BEGIN { printf "%s %-15s CPU %.2f %% of a core (%.2fx floor)  RSS %.1f MB (peak %.1f)  window after %d ms  [median of %d x %d s]\n", g, c, cpu, (f > 0 ? cpu / f : 0), rss, pk, st, n, s }'
   done
   unset DISPLAY
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
@@ -309,22 +323,30 @@ table_head() {
   for c in "${compositors[@]}"; do printf -- '---|'; done
   echo
 }
-# The first cell of a row: what it holds, at which size ("cpu" or "rss").
+# The first cell of a row: what it holds ("cpu", "rss" or "peak"), at which size.
 row_title() {
   local title
-  if [[ $1 == cpu ]]; then title="CPU $2 (% of a core)"; else title="RSS $2 (MB)"; fi
+  case $1 in
+    cpu) title="CPU $2 (% of a core)" ;;
+    rss) title="RSS $2 (MB)" ;;
+    peak) title="RSS peak $2 (MB)" ;;
+  esac
   [[ $2 == 3840x2160 ]] && title=${title/3840x2160/3840x2160 at scale 2}
   printf '| %s |' "$title"
 }
 table() {
   local suffix=$1 label=$2
   table_head "$label (median of $rounds rounds of $seconds s, test source playing):"
-  for what in cpu rss; do
+  for what in cpu rss peak; do
     for geometry in "${geometries[@]}"; do
       row_title "$what" "$geometry"
       for c in x11 "${compositors[@]}"; do
         local key=$c$suffix@$geometry value x
-        if [[ $what == cpu ]]; then value=${cpuOf[$key]:-}; else value=${rssOf[$key]:-}; fi
+        case $what in
+          cpu) value=${cpuOf[$key]:-} ;;
+          rss) value=${rssOf[$key]:-} ;;
+          peak) value=${peakOf[$key]:-} ;;
+        esac
         x=${cpuOf[x11$suffix@$geometry]:-}
         if [[ -z $value ]]; then
           printf ' - |'
