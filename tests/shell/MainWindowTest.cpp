@@ -267,9 +267,9 @@ TEST(MainWindow, OnWaylandThePictureAndTheLabelsAreShownOnLayersThatKeepFewBuffe
   EXPECT_TRUE(QTest::qWaitFor([&] { return layers->bufferCount() >= shownLayers; }, 5000))
       << layers->bufferCount() << " buffers for " << shownLayers << " layers shown";
   EXPECT_LE(layers->bufferCount(), shownLayers * 3 / 2);
-  // The layers of a cycle go to the compositor together, with one request to say when it has
-  // shown them, not one for each layer; once it has answered (or after a while without), the next
-  // cycle's pictures follow.
+  // The layers of a cycle go to the compositor together; it is asked to say when it has shown
+  // them only while it falls behind, never once for each layer, and the next cycle's pictures
+  // follow.
   const std::size_t commits = layers->commitCount();
   countBearing(sys, 20);  // far from the others: other tiles change
   f.window.runEvent([&] { EXECUTIVE(sys); });

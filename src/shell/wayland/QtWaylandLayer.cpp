@@ -21,9 +21,11 @@ constexpr std::size_t kMostBuffers = 2;
 // How long a picture waits for the compositor to show the one before; a hidden window gets no
 // answer, and a slow compositor is not waited for longer than this.
 constexpr qint64 kFrameWaitMs = 100;
+// How many turns the layers keep to the compositor's pace once it was found behind.
+constexpr int kPacedTurns = 40;
 // A spare buffer that has not been needed for this many pictures in a row is given back, so a
 // compositor that lets go at once leaves the layer with one.
-constexpr int kIdlePictures = 5;
+constexpr int kIdlePictures = 20;
 
 struct RegistryListener {
   void (*global)(void* data, Proxy* registry, std::uint32_t name, const char* interface, std::uint32_t version);
@@ -301,7 +303,11 @@ Layer::Result Layer::present(const QImage& image, const QRegion& changed, QPoint
   if (!host_.mayShow()) return Result::Later;
 
   Buffer* b = freeBuffer(size_);
-  if (!b) return buffers_.size() >= kMostBuffers ? Result::Later : Result::Failed;
+  if (!b && buffers_.size() >= kMostBuffers) {
+    host_.compositorBehind();
+    return Result::Later;
+  }
+  if (!b) return Result::Failed;
   // Only what changed since this buffer was last shown is copied.
   for (const QRect& r : b->stale) {
     const std::size_t rowBytes = static_cast<std::size_t>(r.width()) * 4;
@@ -357,11 +363,14 @@ bool LayerHost::mayShow() {
   }
   turnOpen_ = true;
   turnEnd_.start();
+  if (pacedTurns_ > 0) --pacedTurns_;
   return true;
 }
 
+void LayerHost::compositorBehind() { pacedTurns_ = kPacedTurns; }
+
 void LayerHost::askFrame(Proxy* surface) {
-  if (frame_ || !turnOpen_) return;
+  if (frame_ || !turnOpen_ || pacedTurns_ == 0) return;
   frame_ = wl.marshalConstructor(surface, kSurfaceFrame, wl.callbackInterface, nullptr);
   if (!frame_) return;
   static const CallbackListener listener{
@@ -388,8 +397,11 @@ void LayerHost::frameDone() {
 
 bool Layer::canShow() {
   if (!subsurface_ || !host_.mayShow()) return false;
-  if (buffers_.size() < kMostBuffers) return true;
-  return std::any_of(buffers_.begin(), buffers_.end(), [](const std::unique_ptr<Buffer>& b) { return !b->busy; });
+  if (buffers_.size() < kMostBuffers ||
+      std::any_of(buffers_.begin(), buffers_.end(), [](const std::unique_ptr<Buffer>& b) { return !b->busy; }))
+    return true;
+  host_.compositorBehind();
+  return false;
 }
 
 void Layer::placeUnderOthers() {
@@ -418,6 +430,7 @@ bool LayerHost::mayShow() { return false; }
 void LayerHost::askFrame(Proxy*) {}
 void LayerHost::forgetFrame(Proxy*) {}
 void LayerHost::sendAtTurnEnd() {}
+void LayerHost::compositorBehind() {}
 void LayerHost::frameDone() {}
 Layer::Layer(LayerHost& host, Proxy* parent) : host_(host), parent_(parent) {}
 Layer::~Layer() = default;

@@ -38,14 +38,19 @@ class LayerHost {
   // Sends what was asked outside a picture (a layer taken away) when the turn ends.
   void sendAtTurnEnd();
   // Whether the layers may show new pictures now. What the layers show in one turn of the event
-  // loop goes to the compositor together, and the compositor is asked once to say when it has
-  // shown it; the next turn's pictures wait for that answer (they follow its pace), or 100 ms at
-  // the longest, as for a hidden window, which gets none. One answer a turn, and the compositor
-  // shows a turn's layers in one go: layers that each kept a pace of their own reached it at
-  // different moments, each moment a frame of its own to draw and to answer.
+  // loop goes to the compositor together, and the compositor shows a turn's layers in one go.
+  // While it keeps up (it lets go of the buffers before the next pictures need them), the pictures
+  // go as they come: asking it to say when it has shown each turn would only wake the program once
+  // more a picture. Once it is found behind (a layer found every buffer still held), the layers
+  // keep to its pace for a while: it is asked once a turn to say when it has shown that turn, and
+  // the next turn's pictures wait for that answer, or 100 ms at the longest, as for a hidden
+  // window, which gets none.
   bool mayShow();
-  // Asks for the turn's answer with the next commit of `surface`, unless it was asked already.
+  // Asks for the turn's answer with the next commit of `surface`, unless it was asked already or
+  // the compositor keeps up.
   void askFrame(Proxy* surface);
+  // A layer found every buffer still held by the compositor: the next turns keep to its pace.
+  void compositorBehind();
   // `surface` goes away or stops showing: an answer asked with it will not come.
   void forgetFrame(Proxy* surface);
 
@@ -67,7 +72,8 @@ class LayerHost {
   Proxy* frameSurface_ = nullptr;  // the surface it was asked with
   qint64 frameAskedMs_ = 0;
   bool turnOpen_ = false;
-  QTimer turnEnd_;  // closes the turn and sends its requests once the event loop is back
+  int pacedTurns_ = 0;  // turns still to keep to the compositor's pace
+  QTimer turnEnd_;      // closes the turn and sends its requests once the event loop is back
 };
 
 class Layer {

@@ -32,10 +32,7 @@ constexpr int kLongestRetryMs = 256;
 // How long the window drawn by Qt must stay unchanged before its spare buffers are given back.
 constexpr int kWindowIdleMs = 1000;
 // A layer left alone for this many pictures (or label syncs) in a row keeps only the buffer it shows.
-// A decay step or a turn of the vehicle changes most tiles at once, and each takes a second buffer
-// where the compositor holds the one it shows: they go again a quarter of a second later, not after
-// a second, at the price of making a few more buffers while the picture keeps changing.
-constexpr int kSettleAfter = 5;
+constexpr int kSettleAfter = 20;
 // The side of a tile of the picture, in device pixels: on a screen of a higher scale the tiles are
 // as many device pixels, so the part of the picture kept twice while it changes does not grow
 // with the scale. A tile's side is a whole number of window pixels at any scale.
