@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <memory>
