@@ -16,9 +16,9 @@
 # printed, then a table of CPU and memory with the ratio to X11, with the compositors' versions. A
 # compositor that is missing or does not start is named with the reason. Resident memory is read
 # four times a second through each run: the median of a run's readings is its memory, the highest
-# its peak (a decay step changes most of the picture at once, and on Wayland the changed parts
-# hold a second buffer for a moment; one reading at a fixed moment of the test source's fixed
-# sequence would show that moment only).
+# its peak (as the counts grow, the range steps up every few seconds and every vector is drawn at
+# the new scale: on Wayland the changed parts then hold a second buffer for a moment; one reading
+# at a fixed moment of the test source's fixed sequence would show that moment only).
 #
 # Usage: bench/cpu_usage.sh [seconds per run] [rounds] [build folder]   (default 20 s, 3 rounds, build)
 # The build folder needs sorvant and bench/cpu_floor (configure with -DSORVANT_BENCH=ON).
