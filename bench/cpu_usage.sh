@@ -61,6 +61,9 @@ median() {
     awk '{ v[NR] = $1 } END { if (NR == 0) exit; if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
+# The highest of the numbers read; nothing when there are none.
+highest() { { grep -E '^[0-9.]+$' || true; } | sort -g | tail -1; }
+
 # One run: starts the command, waits for its window, measures CPU over the run, ends it. A title of
 # "@wayland" waits for the first buffer shared with the compositor instead of an X window.
 # Prints "cpu% rssMB startMs peakMB", or "- - - -" when the program did not keep running.
@@ -94,7 +97,7 @@ measure() {
     after=$(cpu_ticks "$app" 2>/dev/null) && kept=yes
     elapsedNs=$(($(date +%s%N) - t2))
     rss=$(median <"$work/rss-readings")
-    peak=$(sort -g "$work/rss-readings" | tail -1)
+    peak=$(highest <"$work/rss-readings")
   fi
   kill "$app" 2>/dev/null || true
   wait "$app" 2>/dev/null || true
@@ -290,7 +293,7 @@ for geometry in "${geometries[@]}"; do
   for case in "${cases[@]}"; do
     cpu=$(cut -d' ' -f1 "$work/result-$case" | median)
     rss=$(cut -d' ' -f2 "$work/result-$case" | median)
-    peak=$(cut -d' ' -f4 "$work/result-$case" | { grep -E '^[0-9.]+$' || true; } | sort -g | tail -1)
+    peak=$(cut -d' ' -f4 "$work/result-$case" | highest)
     start=$(cut -d' ' -f3 "$work/result-$case" | median)
     cpuOf[$case@$geometry]=$cpu
     rssOf[$case@$geometry]=$rss

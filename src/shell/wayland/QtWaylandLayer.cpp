@@ -302,11 +302,11 @@ Layer::Result Layer::present(const QImage& image, const QRegion& changed, QPoint
   if (unsent_.isEmpty() && shown_) return Result::Shown;
   if (!host_.mayShow()) return Result::Later;
 
-  Buffer* b = freeBuffer(size_);
-  if (!b && buffers_.size() >= kMostBuffers) {
+  if (allHeld()) {
     host_.compositorBehind();
     return Result::Later;
   }
+  Buffer* b = freeBuffer(size_);
   if (!b) return Result::Failed;
   // Only what changed since this buffer was last shown is copied.
   for (const QRect& r : b->stale) {
@@ -395,11 +395,14 @@ void LayerHost::frameDone() {
   frameSurface_ = nullptr;
 }
 
+bool Layer::allHeld() const {
+  return buffers_.size() >= kMostBuffers &&
+         std::none_of(buffers_.begin(), buffers_.end(), [](const std::unique_ptr<Buffer>& b) { return !b->busy; });
+}
+
 bool Layer::canShow() {
   if (!subsurface_ || !host_.mayShow()) return false;
-  if (buffers_.size() < kMostBuffers ||
-      std::any_of(buffers_.begin(), buffers_.end(), [](const std::unique_ptr<Buffer>& b) { return !b->busy; }))
-    return true;
+  if (!allHeld()) return true;
   host_.compositorBehind();
   return false;
 }

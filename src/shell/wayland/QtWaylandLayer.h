@@ -109,6 +109,8 @@ class Layer {
  private:
   struct Buffer;
   Buffer* freeBuffer(QSize size);
+  // Whether the layer has as many buffers as it may keep and the compositor holds every one.
+  bool allHeld() const;
   void dropBuffers();
   // The part of `changed` where `image` differs from the buffer shown last.
   QRegion differing(const QImage& image, const QRegion& changed) const;
